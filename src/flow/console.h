@@ -1,0 +1,27 @@
+// Answers from standard input, and the two ways a run ends early.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Reads the next whitespace-delimited word from standard input; the rest of the typed line
+// waits for the next read. When standard input has ended or failed, abandons the run.
+std::string readWord();
+
+// Writes "Choice: " and reads words until one of the `count` texts at `accepted` comes, which it
+// returns.
+std::string askChoice(const std::string_view* accepted, std::size_t count);
+
+template <std::size_t N>
+std::string askChoice(const std::string_view (&accepted)[N]) {
+  return askChoice(accepted, N);
+}
+
+// Tells the user on standard error that handling.cfg was not changed, and why; the run will
+// end with exit status 1.
+void reportNotChanged(const std::string& why);
+
+// Ends the run at once without touching handling.cfg: removes the temp.cfg this run created,
+// reports `why` as above and exits with status 1.
+[[noreturn]] void abandonRun(const std::string& why);

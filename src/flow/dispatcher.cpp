@@ -1,0 +1,66 @@
+#include "flow/dispatcher.h"
+
+#include <iostream>
+#include <string>
+
+#include "editing/value_editor.h"
+#include "flow/after_edit_menu.h"
+#include "flow/console.h"
+#include "flow/menus.h"
+#include "flow/replace_file.h"
+#include "flow/state.h"
+#include "handling/line_split.h"
+#include "handling/record_writer.h"
+#include "handling/vehicle_lookup.h"
+#include "platform/platform.h"
+
+namespace {
+
+void leaveWithoutEditing() {
+  // Only a temp.cfg that this run created is removed.
+  if (tempOut.isOpen()) {
+    tempOut.abandon();
+    platform::removeFile(kTempFileName);
+  }
+  std::cout << '\n';
+  finished = 1;
+}
+
+void runPipeline() {
+  lookUpVehicle();
+  splitLine();
+  if (mode == modeManual) {
+    // afterEditMenu runs the further edits itself and clears editAnother when it returns.
+    while (editAnother == 1) {
+      editRecord();
+      afterEditMenu();
+    }
+  } else {
+    editRecord();
+    afterEditMenu();
+  }
+  writeEditedFile();
+  closeFiles();
+  replaceHandlingFile();
+  finished = 1;
+}
+
+}  // namespace
+
+void dispatch() {
+  for (;;) {
+    showMenu();
+    const std::string choice = askChoice(kMainChoices);
+    if (choice == "5") {
+      showCredits();
+      continue;
+    }
+    if (choice == "0") {
+      leaveWithoutEditing();
+      return;
+    }
+    if (choice != "1") mode = choice[0] - '0';
+    runPipeline();
+    return;
+  }
+}

@@ -1,0 +1,56 @@
+#include "flow/replace_file.h"
+
+#include <iostream>
+#include <string>
+
+#include "flow/console.h"
+#include "flow/state.h"
+#include "platform/platform.h"
+
+namespace {
+
+void reportDeletionFailure(const std::string& reason) {
+  std::cout.flush();
+  std::cerr << "\nError deleting config.cfg: " << reason << '\n';
+  std::cout << '\n';
+}
+
+}  // namespace
+
+void closeFiles() {
+  handlingIn.close();
+  if (!tempOut.isOpen()) {
+    reportNotChanged("could not create " + std::string(kTempFileName) + ": " + tempOutError);
+    return;
+  }
+  std::string error;
+  if (tempOut.finish(&error)) {
+    tempComplete = 1;
+    return;
+  }
+  platform::removeFile(kTempFileName);
+  reportNotChanged("could not write " + std::string(kTempFileName) + ": " + error);
+}
+
+void replaceHandlingFile() {
+  if (tempComplete == 0) return;
+  // handling.cfg may have been deleted by hand while the user was editing; the edited file
+  // then takes its place all the same.
+  std::string missingReason;
+  const bool handlingExists = platform::exists(kHandlingFileName, &missingReason);
+  if (handlingExists) platform::copyPermissions(kHandlingFileName, kTempFileName);
+  std::string error;
+  const bool replaced = platform::replaceFile(kTempFileName, kHandlingFileName, &error);
+  if (!handlingExists) {
+    reportDeletionFailure(missingReason);
+  } else if (replaced) {
+    std::cout << "\nEverything sucessfully done\n" << '\n';
+  } else {
+    reportDeletionFailure(error);
+  }
+  if (!replaced) {
+    exitStatus = 1;
+    std::cerr << "vehicle-editor: " << kHandlingFileName << " was not changed: " << error
+              << "; the edited file was kept as " << kTempFileName << ".\n";
+  }
+}

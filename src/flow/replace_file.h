@@ -1,0 +1,9 @@
+#pragma once
+
+// Closes handling.cfg, and finishes temp.cfg: flushed, on disk and closed. When temp.cfg could
+// not be created or written in full, removes it and reports that handling.cfg was not changed.
+void closeFiles();
+
+// Puts the finished temp.cfg in the place of handling.cfg in one atomic step, keeping the
+// permission bits, and reports the outcome. Does nothing unless closeFiles finished temp.cfg.
+void replaceHandlingFile();

@@ -1,0 +1,16 @@
+#include "flow/state.h"
+
+LineReader handlingIn;
+OutputFile tempOut;
+std::string tempOutError;
+std::string currentLine;
+std::size_t currentLineNumber = 0;
+std::string vehicleName;
+HandlingRecord record;
+
+int bannerShown = 0;
+int mode = modeManual;
+int finished = 0;
+int editAnother = 1;
+int tempComplete = 0;
+int exitStatus = 0;

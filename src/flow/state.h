@@ -1,0 +1,58 @@
+// The editor's whole process-wide state, in one place. Each variable is defined once, with its
+// starting value, in state.cpp. The named operations (lookUpVehicle, editRecord, ...) take no
+// arguments: they read and write these variables.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "handling/handling_record.h"
+#include "handling/line_reader.h"
+#include "handling/output_file.h"
+
+// The files, relative to the folder the editor runs in.
+inline constexpr const char* kHandlingFileName = "handling.cfg";
+inline constexpr const char* kTempFileName = "temp.cfg";
+
+// Values of `mode`.
+enum : int {
+  modeManual = 0,     // the main menu and manual editing
+  modeSuperCar = 2,   // super car preset; also set by "0. Cancel to menu"
+  modeSuperBike = 3,  // super bike preset
+  modeRhino = 4,      // Rhino preset
+  modeDone = 5,       // the final menu has been answered
+};
+
+// handling.cfg, opened by startUp; read by lookUpVehicle and writeEditedFile, closed by closeFiles.
+extern LineReader handlingIn;
+// temp.cfg, created empty by startUp; written by writeEditedFile, finished by closeFiles.
+extern OutputFile tempOut;
+// Why startUp could not create temp.cfg (empty when it could); read by closeFiles.
+extern std::string tempOutError;
+// The chosen vehicle's line, without its line end; set by lookUpVehicle, read by splitLine.
+extern std::string currentLine;
+// Where that line stands in handling.cfg, counting every line from 0; set by lookUpVehicle,
+// read by writeEditedFile, which puts the record line in exactly that place.
+extern std::size_t currentLineNumber;
+// The word the user typed at "Vehicle: "; set by lookUpVehicle.
+extern std::string vehicleName;
+// The chosen line's 33 fields; filled by splitLine, changed by editRecord, written by
+// writeEditedFile.
+extern HandlingRecord record;
+
+// 0 while the next menu is to be preceded by the banner; set to 1 by showCredits and
+// afterEditMenu, read by showMenu.
+extern int bannerShown;
+// One of the mode values above; set by dispatch and afterEditMenu.
+extern int mode;
+// 1 once the current step has done its work; lookUpVehicle prompts while it is 0.
+extern int finished;
+// 1 while the manual pipeline is to run editRecord and afterEditMenu again; cleared by
+// afterEditMenu on "0. Cancel to menu".
+extern int editAnother;
+// 1 once temp.cfg is written in full, on disk and closed; set by closeFiles, read by
+// replaceHandlingFile, which never replaces handling.cfg otherwise.
+extern int tempComplete;
+// The process's exit status: 1 when the run did not do what the user asked; set by the step
+// that failed, returned by main.
+extern int exitStatus;

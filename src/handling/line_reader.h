@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Reads a file line by line through one large buffer, holding only the current line in memory.
+// A line ends at LF; one CR right before the LF (or before the end of the file) is not part of
+// it. A last line without a line end is still a line; an empty file has no lines.
+class LineReader {
+ public:
+  static constexpr std::size_t kDefaultBufferSize = 1 << 18;
+
+  explicit LineReader(std::size_t bufferSize = kDefaultBufferSize);
+  ~LineReader();
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
+  // Takes ownership of `file` (which may be null: the reader then stays closed).
+  void attach(std::FILE* file);
+  bool isOpen() const { return file_ != nullptr; }
+  void close();
+
+  // Goes back to the first line. Returns false when the file cannot be repositioned.
+  bool rewind();
+
+  // Stores the next line in `line`, valid until the next call. Returns false at the end of the
+  // file or when reading failed (then failed() is true and error() tells why).
+  bool next(std::string_view* line);
+
+  bool failed() const { return failed_; }
+  const std::string& error() const { return error_; }
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;  // first unread byte in buffer_
+  std::size_t end_ = 0;    // one past the last byte read into buffer_
+  std::string spanning_;   // a line that began in an earlier fill of the buffer
+  bool atEnd_ = false;
+  bool failed_ = false;
+  std::string error_;
+};

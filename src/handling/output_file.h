@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A file being written line by line through one large buffer. Every write is checked; after
+// the first failure nothing more is written and finish() reports it.
+class OutputFile {
+ public:
+  static constexpr std::size_t kBufferSize = 1 << 20;
+
+  OutputFile() = default;
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Takes ownership of `file` (which may be null: the output then stays closed).
+  void attach(std::FILE* file);
+  bool isOpen() const { return file_ != nullptr; }
+
+  // Writes `text` followed by CR LF, the line end of the handling file on every system.
+  void writeLine(std::string_view text);
+
+  // Marks the content as incomplete for a reason found outside this file (a failed read).
+  void markIncomplete(const std::string& reason);
+
+  // Flushes, forces the bytes to disk and closes. True only when every write and each of these
+  // steps succeeded; otherwise `error` holds the first reason.
+  bool finish(std::string* error);
+
+  // Closes without any check, for a file that is about to be removed.
+  void abandon();
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::vector<char> buffer_;
+  std::string error_;
+};

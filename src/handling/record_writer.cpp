@@ -1,0 +1,38 @@
+#include "handling/record_writer.h"
+
+#include <iostream>
+#include <string>
+
+#include "flow/state.h"
+#include "handling/record_line.h"
+
+void copyReplacingLine(LineReader& in, OutputFile& out, std::size_t lineNumber,
+                       std::string_view replacement) {
+  if (!in.rewind()) {
+    out.markIncomplete("could not read " + std::string(kHandlingFileName) + ": " + in.error());
+    return;
+  }
+  bool replaced = false;
+  std::string_view line;
+  for (std::size_t number = 0; in.next(&line); ++number) {
+    if (number == lineNumber) {
+      out.writeLine(replacement);
+      replaced = true;
+    } else {
+      out.writeLine(line);
+    }
+  }
+  if (in.failed()) {
+    out.markIncomplete("could not read " + std::string(kHandlingFileName) + ": " + in.error());
+  } else if (!replaced) {
+    out.markIncomplete(std::string(kHandlingFileName) + " became shorter while it was edited");
+  }
+}
+
+void writeEditedFile() {
+  if (!tempOut.isOpen()) {
+    std::cout << "Couldn't open the temporary file.";
+    return;
+  }
+  copyReplacingLine(handlingIn, tempOut, currentLineNumber, buildRecordLine(record));
+}

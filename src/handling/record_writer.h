@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "handling/line_reader.h"
+#include "handling/output_file.h"
+
+// Copies every line of `in`, from its first, to `out`, writing `replacement` in place of line
+// number `lineNumber` (counted from 0). A read error, or a file that no longer has that line,
+// marks `out` incomplete so that it is never put in the handling file's place.
+void copyReplacingLine(LineReader& in, OutputFile& out, std::size_t lineNumber,
+                       std::string_view replacement);
+
+// Writes all of temp.cfg: handling.cfg line by line, with the record line in place of the
+// chosen vehicle's line. Says "Couldn't open the temporary file." when temp.cfg is not open.
+void writeEditedFile();

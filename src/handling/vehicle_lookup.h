@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "handling/line_reader.h"
+
+// A line whose very first byte is ';', '$', '&' or '!'; the lookup never takes one.
+bool isMarkerLine(std::string_view line);
+
+// Scans `in` from its first line for the first line that is no marker line and contains
+// `name` anywhere, case-sensitive. On success stores that line and its number (every line of the
+// file counts, from 0) and returns true; returns false when no line matches or reading failed
+// (then in.failed() is true).
+bool findVehicleLine(LineReader& in, std::string_view name, std::string* line,
+                     std::size_t* lineNumber);
+
+// Asks for a vehicle with the texts of `mode` until a line of handling.cfg holds the typed word;
+// leaves the line in currentLine, its place in currentLineNumber, the word in vehicleName.
+void lookUpVehicle();

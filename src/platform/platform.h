@@ -1,0 +1,45 @@
+// The few file operations that differ between POSIX and Windows. The rest of the editor is
+// portable C++17 and reaches the operating system only through these functions.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace platform {
+
+// Makes an existing file writable so that it can be replaced later: on Windows clears its
+// read-only, hidden and system attributes, on POSIX adds write permission for its owner.
+// Failures are ignored; a file that stays locked shows up when it is replaced.
+void clearAttributes(const char* path);
+
+// Opens `path` for reading in binary mode. Returns nullptr when it is missing, unreadable or
+// not a regular file (a directory or a pipe of that name is refused without blocking).
+std::FILE* openForReading(const char* path);
+
+// Creates `path` as an empty regular file open for writing in binary mode, emptying a regular
+// file of that name. A symbolic link of that name is removed first and never followed.
+// Returns nullptr and sets `error` to the system's reason on failure.
+std::FILE* createForWriting(const char* path, std::string* error);
+
+// Hands everything `file` has buffered to the system and forces it to the disk.
+// Returns false and sets `error` when either step fails.
+bool flushToDisk(std::FILE* file, std::string* error);
+
+// True when something named `path` exists; otherwise false with the system's reason in `error`.
+bool exists(const char* path, std::string* error);
+
+// Gives `to` the permission bits of `from` where the system has them. Best effort.
+void copyPermissions(const char* from, const char* to);
+
+// Puts the file `from` in the place of `to` in one atomic step, replacing `to` when it exists,
+// and makes the change survive a power cut. On failure both names are as they were and `error`
+// holds the system's reason.
+bool replaceFile(const char* from, const char* to, std::string* error);
+
+// Removes the file `path`; never removes a directory. Returns false when it could not.
+bool removeFile(const char* path);
+
+// The system's description of the C library's last error (errno).
+std::string lastErrorText();
+
+}  // namespace platform

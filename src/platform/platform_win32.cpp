@@ -1,0 +1,96 @@
+#include <io.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+namespace {
+
+// The description the C library gives for the errno that matches a Windows error, so that
+// messages read the same as on the other systems.
+std::string describeWindowsError(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return std::strerror(ENOENT);
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return std::strerror(EACCES);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return std::strerror(ENOSPC);
+    default:
+      return "Windows error " + std::to_string(code);
+  }
+}
+
+bool isRegularFile(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+}  // namespace
+
+void clearAttributes(const char* path) {
+  SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+}
+
+std::FILE* openForReading(const char* path) {
+  if (!isRegularFile(GetFileAttributesA(path))) return nullptr;
+  return std::fopen(path, "rb");
+}
+
+std::FILE* createForWriting(const char* path, std::string* error) {
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    // A symbolic link or junction: remove the link itself, never its target.
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveDirectoryA(path);
+    } else {
+      DeleteFileA(path);
+    }
+  }
+  std::FILE* file = std::fopen(path, "wb");
+  if (!file) *error = lastErrorText();
+  return file;
+}
+
+bool flushToDisk(std::FILE* file, std::string* error) {
+  if (std::fflush(file) != 0 || _commit(_fileno(file)) != 0) {
+    *error = lastErrorText();
+    return false;
+  }
+  return true;
+}
+
+bool exists(const char* path, std::string* error) {
+  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return true;
+  *error = describeWindowsError(GetLastError());
+  return false;
+}
+
+void copyPermissions(const char*, const char*) {
+  // Windows files carry no permission bits; the replacement keeps the folder's access rules.
+}
+
+bool replaceFile(const char* from, const char* to, std::string* error) {
+  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  *error = describeWindowsError(GetLastError());
+  return false;
+}
+
+bool removeFile(const char* path) {
+  return DeleteFileA(path) != 0;
+}
+
+std::string lastErrorText() {
+  return std::strerror(errno);
+}
+
+}  // namespace platform
