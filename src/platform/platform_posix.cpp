@@ -77,7 +77,7 @@ bool exists(const char* path, std::string* error) {
 
 void copyPermissions(const char* from, const char* to) {
   struct stat info;
-  if (::stat(from, &info) == 0) ::chmod(to, info.st_mode & 07777);
+  if (::stat(from, &info) == 0 && S_ISREG(info.st_mode)) ::chmod(to, info.st_mode & 07777);
 }
 
 bool replaceFile(const char* from, const char* to, std::string* error) {

@@ -1,0 +1,95 @@
+// A fresh folder per test with a handling file in it, and the built editor run inside it.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+
+namespace fs = std::filesystem;
+
+// The handling file the scenarios start from: marker lines, an empty line, tab and blank
+// separators, one line ending in LF alone and a last line without a line end.
+inline const std::vector<std::string> kLines = {
+    "; test file naming RUMPO and INFERNUS",
+    "$ RUMPO marker line",
+    "RUMPO    1500.0 2.0 5.0 2.2 0.0 0.1 -0.2 80 0.8 0.8 0.5 4 160.0 20.0 R D 7.0 0.5 0 30.0 1.2 "
+    "0.1 0.2 0.3 20000 0.3 -0.1 0.5 0.2 4001 1 1",
+    "INFERNUS\t1100.0\t2.0\t4.4\t1.2\t0.0\t0.0\t-0.3\t70\t0.9\t0.8\t0.5\t5\t220.0\t30.0\t4\tP\t9.0"
+    "\t0.5\t1\t35.0\t1.5\t0.1\t0.3\t0.2\t95000\t0.3\t-0.2\t0.5\t0.4\t2003\t2\t0",
+    "",
+    "BIKE 400.0 0.8 2.1 1.2 0.0 0.1 -0.1 90 1.5 0.9 0.5 5 180.0 32.0 R P 12.0 0.5 0 30.0 2.0 0.1 "
+    "0.3 0.5 10000 0.3 -0.1 0.5 0.0 1000001 0 0",
+    "TANK 10000.0 3.0 6.0 2.0 0.0 0.0 0.0 99 0.5 0.5 0.5 3 90.0 10.0 4 D 5.0 0.5 0 25.0 1.0 0.1 "
+    "0.2 0.1 110000 0.2 -0.1 0.5 0.0 40000 0 0",
+    "STINGER 1300.0 2.2 4.8 1.3 0.0 0.0 -0.2 75 1.0 0.9 0.5 5 200.0 28.0 R P 10.0 0.5 0 32.0 1.4 "
+    "0.1 0.3 0.3 80000 0.3 -0.1 0.5 0.3 2004 1 1",
+};
+
+// kLines as stored: CR LF line ends, but LF alone after BIKE and none after the last line.
+inline std::string originalFile() {
+  std::string bytes;
+  for (std::size_t i = 0; i < kLines.size(); ++i) {
+    bytes += kLines[i];
+    if (i + 1 < kLines.size()) bytes += kLines[i].rfind("BIKE", 0) == 0 ? "\n" : "\r\n";
+  }
+  return bytes;
+}
+
+// kLines as the editor writes them back, CR LF after every line, with line `number` replaced.
+inline std::string fileWithLine(std::size_t number, const std::string& line) {
+  std::string bytes;
+  for (std::size_t i = 0; i < kLines.size(); ++i)
+    bytes += (i == number ? line : kLines[i]) + "\r\n";
+  return bytes;
+}
+
+// A vehicle line as the editor writes it, from the runs of values between its wide gaps.
+inline std::string written(const std::string& id, const std::string& values1to9,
+                           const std::string& values10to29, const std::string& flags,
+                           const std::string& lights) {
+  return id + std::string(9, ' ') + values1to9 + "  " + values10to29 + std::string(28, ' ') +
+         flags + std::string(16, ' ') + lights;
+}
+
+class EditorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "vehicle-editor-e2e-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    fs::create_directory(root_ / "game");
+    writeFile(path("handling.cfg"), originalFile());
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::permissions(root_ / "game", fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(root_, ignored);
+  }
+
+  std::string path(const std::string& name) const { return (root_ / "game" / name).string(); }
+  bool exists(const std::string& name) const {
+    return fs::exists(fs::symlink_status(root_ / "game" / name));
+  }
+  unsigned mode(const std::string& name) const {
+    struct stat info {};
+    stat(path(name).c_str(), &info);
+    return info.st_mode & 07777;
+  }
+
+  RunResult run(const std::string& input) { return run(RunOptions{{{"", nullptr, input}}}); }
+  RunResult run(const RunOptions& options) {
+    RunResult result =
+        runProgram(VEHICLE_EDITOR_EXE, (root_ / "game").string(), root_.string(), options);
+    EXPECT_FALSE(result.timedOut) << "the editor did not finish; it wrote:\n" << result.out;
+    EXPECT_EQ(result.signal, 0);
+    return result;
+  }
+
+  fs::path root_;
+};

@@ -1,0 +1,77 @@
+#include "handling/record_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "handling/vehicle_lookup.h"
+#include "platform/platform.h"
+#include "temp_dir.h"
+
+namespace {
+
+const char* const kFile =
+    "; RUMPO in a comment\r\n"
+    "$RUMPO marker\r\n"
+    "\r\n"
+    " ;RUMPOLINE is no marker line\r\n"
+    "RUMPO 1.0 2.0\r\n"
+    "BIKE 3.0\n"
+    "rumpo 4.0";
+
+struct Files {
+  TempDir dir;
+  LineReader in{5};
+  OutputFile out;
+
+  explicit Files(const std::string& bytes) {
+    in.attach(platform::openForReading(dir.write("handling.cfg", bytes).c_str()));
+    std::string error;
+    out.attach(platform::createForWriting(dir.file("temp.cfg").c_str(), &error));
+  }
+};
+
+}  // namespace
+
+TEST(FindVehicleLine, FirstNonMarkerLineHoldingTheWord) {
+  const struct {
+    const char* name;
+    bool found;
+    const char* line;
+    std::size_t number;
+  } cases[] = {
+      {"RUMPO", true, " ;RUMPOLINE is no marker line", 3},
+      {"RUMPO ", true, "RUMPO 1.0 2.0", 4},
+      {"3.0", true, "BIKE 3.0", 5},
+      {"rumpo", true, "rumpo 4.0", 6},
+      {"comment", false, "", 0},
+      {"INFERNUS", false, "", 0},
+  };
+  Files files(kFile);
+  for (const auto& c : cases) {
+    std::string line;
+    std::size_t number = 0;
+    EXPECT_EQ(findVehicleLine(files.in, c.name, &line, &number), c.found) << c.name;
+    if (!c.found) continue;
+    EXPECT_EQ(line, c.line) << c.name;
+    EXPECT_EQ(number, c.number) << c.name;
+  }
+}
+
+TEST(CopyReplacingLine, ReplacesOnlyThatLineAndEndsEveryLineWithCrLf) {
+  Files files(kFile);
+  copyReplacingLine(files.in, files.out, 4, "NEW LINE");
+  std::string error;
+  ASSERT_TRUE(files.out.finish(&error)) << error;
+  EXPECT_EQ(files.dir.read("temp.cfg"),
+            "; RUMPO in a comment\r\n$RUMPO marker\r\n\r\n ;RUMPOLINE is no marker line\r\n"
+            "NEW LINE\r\nBIKE 3.0\r\nrumpo 4.0\r\n");
+}
+
+TEST(CopyReplacingLine, AMissingLineLeavesTheCopyIncomplete) {
+  Files files("ONE\r\nTWO\r\n");
+  copyReplacingLine(files.in, files.out, 2, "NEW LINE");
+  std::string error;
+  EXPECT_FALSE(files.out.finish(&error));
+  EXPECT_NE(error.find("shorter"), std::string::npos) << error;
+}
