@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -18,6 +19,9 @@ std::string describeWindowsError(DWORD code) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
       return std::strerror(ENOENT);
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return std::strerror(EEXIST);
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
@@ -47,17 +51,36 @@ std::FILE* openForReading(const char* path) {
 }
 
 std::FILE* createForWriting(const char* path, std::string* error) {
+  // Whatever file or link is there goes first, so that the new file is always a fresh regular
+  // file: deleting a link removes the link itself, never its target. Then CREATE_NEW refuses
+  // anything that reappeared in between instead of writing through it.
   const DWORD attributes = GetFileAttributesA(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    // A symbolic link or junction: remove the link itself, never its target.
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      DeleteFileA(path);
+    } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
       RemoveDirectoryA(path);
     } else {
-      DeleteFileA(path);
+      *error = std::strerror(EISDIR);
+      return nullptr;
     }
   }
-  std::FILE* file = std::fopen(path, "wb");
-  if (!file) *error = lastErrorText();
+  const HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    *error = describeWindowsError(GetLastError());
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  std::FILE* file = fd < 0 ? nullptr : _fdopen(fd, "wb");
+  if (!file) {
+    *error = lastErrorText();
+    if (fd < 0) {
+      CloseHandle(handle);
+    } else {
+      _close(fd);
+    }
+  }
   return file;
 }
 
