@@ -15,7 +15,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto kPromptTimeout = std::chrono::seconds(20);
+constexpr auto kPromptTimeout = std::chrono::seconds(30);
 constexpr auto kExitTimeout = std::chrono::seconds(60);
 
 bool endsWith(const std::string& text, const std::string& tail) {
@@ -23,36 +23,9 @@ bool endsWith(const std::string& text, const std::string& tail) {
          text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// True once the child has ended; it is left for waitpid to collect.
-bool childEnded(pid_t child) {
-  siginfo_t info{};
-  return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
-         info.si_pid != 0;
-}
-
-bool waitForOutput(const std::string& path, const std::string& tail, pid_t child) {
-  const auto deadline = Clock::now() + kPromptTimeout;
-  while (Clock::now() < deadline) {
-    if (endsWith(readFile(path), tail)) return true;
-    if (childEnded(child)) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return false;
-}
-
-void writeAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;  // the child stopped reading
-    done += static_cast<std::size_t>(n);
-  }
-}
-
-[[noreturn]] void startChild(const std::string& program, const std::string& workDir,
-                             const std::string& outPath, const std::string& errPath, int input,
-                             long fileSizeLimit) {
+[[noreturn]] void execChild(const std::vector<std::string>& command, const std::string& workDir,
+                            const std::string& outPath, const std::string& errPath, int input,
+                            long fileSizeLimit) {
   const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out < 0 || err < 0 || chdir(workDir.c_str()) != 0) _exit(126);
@@ -64,11 +37,102 @@ void writeAll(int fd, const std::string& bytes) {
     setrlimit(RLIMIT_FSIZE, &limit);
     signal(SIGXFSZ, SIG_IGN);
   }
-  execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+  std::vector<char*> argv;
+  for (const std::string& word : command)
+    argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+  execv(argv[0], argv.data());
   _exit(127);
 }
 
 }  // namespace
+
+ChildProcess::ChildProcess(const std::vector<std::string>& command, const std::string& workDir,
+                           const std::string& outPath, const std::string& errPath,
+                           long fileSizeLimit)
+    : outPath_(outPath), errPath_(errPath) {
+  signal(SIGPIPE, SIG_IGN);
+  int ends[2];
+  // Close-on-exec: no other child, helper or server inherits this pipe and keeps it open.
+  if (pipe2(ends, O_CLOEXEC) != 0) return;
+  pid_ = fork();
+  if (pid_ == 0) execChild(command, workDir, outPath, errPath, ends[0], fileSizeLimit);
+  close(ends[0]);
+  input_ = ends[1];
+}
+
+ChildProcess::~ChildProcess() {
+  if (pid_ > 0) {
+    RunResult ignored;
+    finish(&ignored);
+  }
+}
+
+void ChildProcess::type(const std::string& input) {
+  std::size_t done = 0;
+  while (input_ >= 0 && done < input.size()) {
+    const ssize_t n = write(input_, input.data() + done, input.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;  // the child stopped reading
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+void ChildProcess::closeInput() {
+  if (input_ >= 0) close(input_);
+  input_ = -1;
+}
+
+bool ChildProcess::waitForOutput(const std::string& tail) {
+  const auto deadline = Clock::now() + kPromptTimeout;
+  while (Clock::now() < deadline) {
+    if (endsWith(foldCrLf(readFile(outPath_)), tail)) return true;
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+        info.si_pid != 0) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
+void ChildProcess::finish(RunResult* result) {
+  closeInput();
+  if (pid_ <= 0) return;
+  int status = 0;
+  const auto deadline = Clock::now() + kExitTimeout;
+  while (waitpid(pid_, &status, WNOHANG) == 0) {
+    if (Clock::now() > deadline) {
+      result->timedOut = true;
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  pid_ = -1;
+  if (WIFEXITED(status)) result->exitStatus = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result->signal = WTERMSIG(status);
+  result->out = readFile(outPath_);
+  result->err = readFile(errPath_);
+}
+
+RunResult runProgram(const std::vector<std::string>& command, const std::string& workDir,
+                     const std::string& ioDir, const RunOptions& options) {
+  ChildProcess child(command, workDir, ioDir + "/stdout", ioDir + "/stderr", options.fileSizeLimit);
+  RunResult result;
+  for (const Step& step : options.steps) {
+    if (!step.waitFor.empty() && !child.waitForOutput(step.waitFor)) {
+      result.timedOut = true;
+      break;
+    }
+    if (step.action) step.action();
+    child.type(step.input);
+  }
+  child.finish(&result);
+  return result;
+}
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -79,44 +143,12 @@ void writeFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-RunResult runProgram(const std::string& program, const std::string& workDir,
-                     const std::string& ioDir, const RunOptions& options) {
-  signal(SIGPIPE, SIG_IGN);
-  const std::string outPath = ioDir + "/stdout";
-  const std::string errPath = ioDir + "/stderr";
-  RunResult result;
-  int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return result;
-  const pid_t child = fork();
-  if (child == 0) {
-    close(pipeEnds[1]);
-    startChild(program, workDir, outPath, errPath, pipeEnds[0], options.fileSizeLimit);
+std::string foldCrLf(const std::string& text) {
+  std::string folded;
+  folded.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    folded += text[i];
   }
-  close(pipeEnds[0]);
-  for (const Step& step : options.steps) {
-    if (!step.waitFor.empty() && !waitForOutput(outPath, step.waitFor, child)) {
-      result.timedOut = true;
-      break;
-    }
-    if (step.action) step.action();
-    writeAll(pipeEnds[1], step.input);
-  }
-  close(pipeEnds[1]);
-
-  int status = 0;
-  const auto deadline = Clock::now() + kExitTimeout;
-  while (waitpid(child, &status, WNOHANG) == 0) {
-    if (Clock::now() > deadline) {
-      result.timedOut = true;
-      kill(child, SIGKILL);
-      waitpid(child, &status, 0);
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  result.out = readFile(outPath);
-  result.err = readFile(errPath);
-  return result;
+  return folded;
 }

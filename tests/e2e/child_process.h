@@ -1,6 +1,8 @@
-// Runs the editor as a child process in a given folder, with scripted standard input, and
+// Runs a program as a child process in a given folder, with scripted standard input, and
 // collects what it wrote and how it ended.
 #pragma once
+
+#include <sys/types.h>
 
 #include <functional>
 #include <string>
@@ -29,10 +31,38 @@ struct RunResult {
   std::string err;
 };
 
-// Runs `program` with `workDir` as its current folder; its standard output and error go to
-// files in `ioDir`. Standard input is closed after the last step.
-RunResult runProgram(const std::string& program, const std::string& workDir,
+// A started program whose standard input is a pipe and whose output goes to two files.
+class ChildProcess {
+ public:
+  ChildProcess(const std::vector<std::string>& command, const std::string& workDir,
+               const std::string& outPath, const std::string& errPath, long fileSizeLimit = 0);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  void type(const std::string& input);
+  void closeInput();
+  // Waits until the child's standard output, with CR LF folded to LF, ends with `tail`.
+  // False when the child ended first or nothing came in time.
+  bool waitForOutput(const std::string& tail);
+  // Closes the input, waits for the end (killing the child after a time limit) and collects
+  // output files into `result`.
+  void finish(RunResult* result);
+
+ private:
+  pid_t pid_ = -1;
+  int input_ = -1;
+  std::string outPath_;
+  std::string errPath_;
+};
+
+// Runs `command` in `workDir`; its standard output and error go to files in `ioDir`. Standard
+// input is closed after the last step.
+RunResult runProgram(const std::vector<std::string>& command, const std::string& workDir,
                      const std::string& ioDir, const RunOptions& options);
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
+// `text` with every CR LF turned into LF, as a Windows console program's text output reads on
+// other systems.
+std::string foldCrLf(const std::string& text);

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -57,6 +58,33 @@ inline std::string written(const std::string& id, const std::string& values1to9,
          flags + std::string(16, ' ') + lights;
 }
 
+// Set by CTest, to the folder of the Windows build, when the scenarios run that build under
+// Wine; the Wine prefix is beside that folder.
+inline const char* windowsDir() {
+  return std::getenv("VEHICLE_EDITOR_WINDOWS_DIR");
+}
+inline bool underWine() {
+  return windowsDir() != nullptr;
+}
+#ifndef VEHICLE_EDITOR_WINE64
+#define VEHICLE_EDITOR_WINE64 ""
+#endif
+// The command that runs `program` of the Windows build under Wine.
+inline std::vector<std::string> windowsCommand(const std::string& program) {
+  const std::string dir = windowsDir();
+  setenv("WINEPREFIX", (dir + "/../wine-prefix").c_str(), 1);
+  setenv("WINEDEBUG", "-all", 1);
+  return {VEHICLE_EDITOR_WINE64, dir + "/" + program};
+}
+inline std::vector<std::string> editorCommand() {
+  if (underWine()) return windowsCommand("vehicle-editor.exe");
+  return {VEHICLE_EDITOR_EXE};
+}
+
+// For scenarios that need means only POSIX has; they are skipped, with the reason, under Wine.
+#define SKIP_UNDER_WINE(reason) \
+  if (underWine()) GTEST_SKIP() << "not under Wine: " << (reason)
+
 class EditorTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -85,7 +113,12 @@ class EditorTest : public ::testing::Test {
   RunResult run(const std::string& input) { return run(RunOptions{{{"", nullptr, input}}}); }
   RunResult run(const RunOptions& options) {
     RunResult result =
-        runProgram(VEHICLE_EDITOR_EXE, (root_ / "game").string(), root_.string(), options);
+        runProgram(editorCommand(), (root_ / "game").string(), root_.string(), options);
+    if (underWine()) {
+      // A Windows console program's "\n" reaches the console as CR LF.
+      result.out = foldCrLf(result.out);
+      result.err = foldCrLf(result.err);
+    }
     EXPECT_FALSE(result.timedOut) << "the editor did not finish; it wrote:\n" << result.out;
     EXPECT_EQ(result.signal, 0);
     return result;

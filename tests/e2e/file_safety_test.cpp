@@ -48,6 +48,7 @@ TEST_F(EditorTest, TempFileLeftFromAnEarlierRunIsEmptiedAndReplaced) {
 
 // A file size limit below the size of the new file makes a write fail part way.
 TEST_F(EditorTest, WriteFailureKeepsTheHandlingFile) {
+  SKIP_UNDER_WINE("the write failure comes from a POSIX file size limit (RLIMIT_FSIZE)");
   std::string big = originalFile();
   while (big.size() < 64 * 1024)
     big = "; padding line to make the file larger than the limit\r\n" + big;
@@ -65,6 +66,7 @@ TEST_F(EditorTest, WriteFailureKeepsTheHandlingFile) {
 
 // A link named temp.cfg is removed, never written through.
 TEST_F(EditorTest, TempFileThatIsASymbolicLink) {
+  SKIP_UNDER_WINE("Wine shows a POSIX symbolic link to Windows programs as the file it names");
   const std::string victim = (root_ / "victim.txt").string();
   for (const bool dangling : {false, true}) {
     SCOPED_TRACE(dangling ? "dangling link" : "link to a file");
@@ -84,6 +86,7 @@ TEST_F(EditorTest, TempFileThatIsASymbolicLink) {
 }
 
 TEST_F(EditorTest, PermissionBits) {
+  SKIP_UNDER_WINE("Windows files have no permission bits; see ReadOnlyAttributeIsCleared");
   chmod(path("handling.cfg").c_str(), 0640);
   EXPECT_EQ(run(kEdit).exitStatus, 0);
   EXPECT_EQ(mode("handling.cfg"), 0640u);
@@ -113,11 +116,12 @@ TEST_F(EditorTest, ReplacementFails) {
     fs::create_directory(path("handling.cfg"));
     writeFile(path("handling.cfg/keep.txt"), "kept");
   }));
+  // Windows refuses to move a file over a folder as it refuses any access it does not allow.
+  const std::string reason = underWine() ? "Permission denied" : "Is a directory";
   EXPECT_EQ(result.out.substr(result.out.size() - kAtFinalMenu.size() - 1), kAtFinalMenu + "\n");
-  EXPECT_EQ(result.err,
-            "\nError deleting config.cfg: Is a directory\n"
-            "vehicle-editor: handling.cfg was not changed: Is a directory; the edited file was "
-            "kept as temp.cfg.\n");
+  EXPECT_EQ(result.err, "\nError deleting config.cfg: " + reason +
+                            "\nvehicle-editor: handling.cfg was not changed: " + reason +
+                            "; the edited file was kept as temp.cfg.\n");
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(readFile(path("handling.cfg/keep.txt")), "kept");
   EXPECT_EQ(readFile(path("temp.cfg")), fileWithLine(3, kInfernusBrakes));
