@@ -38,6 +38,17 @@ void replaceHandlingFile() {
   // then takes its place all the same.
   std::string missingReason;
   const bool handlingExists = platform::exists(kHandlingFileName, &missingReason);
+  // Another program may have written its own handling.cfg meanwhile (a mod manager, a second
+  // editor): replacing it would lose that program's file.
+  platform::FileStamp now;
+  if (handlingExists && platform::stampOf(kHandlingFileName, &now) && now != handlingStamp) {
+    exitStatus = 1;
+    std::cout.flush();
+    std::cerr << "vehicle-editor: another program changed " << kHandlingFileName
+              << " during the editing, so it was not replaced; the edited file was kept as "
+              << kTempFileName << ".\n";
+    return;
+  }
   if (handlingExists) platform::copyPermissions(kHandlingFileName, kTempFileName);
   std::string error;
   const bool replaced = platform::replaceFile(kTempFileName, kHandlingFileName, &error);

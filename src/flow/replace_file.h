@@ -5,5 +5,6 @@
 void closeFiles();
 
 // Puts the finished temp.cfg in the place of handling.cfg in one atomic step, keeping the
-// permission bits, and reports the outcome. Does nothing unless closeFiles finished temp.cfg.
+// permission bits, and reports the outcome. Does nothing unless closeFiles finished temp.cfg;
+// keeps the edit in temp.cfg when another program changed handling.cfg since start-up.
 void replaceHandlingFile();

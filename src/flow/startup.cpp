@@ -4,7 +4,9 @@
 #include "platform/platform.h"
 
 void startUp() {
-  handlingIn.attach(platform::openForReading(kHandlingFileName));
+  std::FILE* handling = platform::openForReading(kHandlingFileName);
+  if (handling) platform::stampOf(handling, &handlingStamp);
+  handlingIn.attach(handling);
   tempOut.attach(platform::createForWriting(kTempFileName, &tempOutError));
   platform::clearAttributes(kHandlingFileName);
 }

@@ -1,6 +1,7 @@
 #include "flow/state.h"
 
 LineReader handlingIn;
+platform::FileStamp handlingStamp;
 OutputFile tempOut;
 std::string tempOutError;
 std::string currentLine;

@@ -9,6 +9,7 @@
 #include "handling/handling_record.h"
 #include "handling/line_reader.h"
 #include "handling/output_file.h"
+#include "platform/platform.h"
 
 // The files, relative to the folder the editor runs in.
 inline constexpr const char* kHandlingFileName = "handling.cfg";
@@ -25,6 +26,8 @@ enum : int {
 
 // handling.cfg, opened by startUp; read by lookUpVehicle and writeEditedFile, closed by closeFiles.
 extern LineReader handlingIn;
+// What handling.cfg was when startUp opened it; replaceHandlingFile replaces only that file.
+extern platform::FileStamp handlingStamp;
 // temp.cfg, created empty by startUp; written by writeEditedFile, finished by closeFiles.
 extern OutputFile tempOut;
 // Why startUp could not create temp.cfg (empty when it could); read by closeFiles.

@@ -21,6 +21,7 @@ class LineReader {
   // Takes ownership of `file` (which may be null: the reader then stays closed).
   void attach(std::FILE* file);
   bool isOpen() const { return file_ != nullptr; }
+  std::FILE* file() const { return file_; }
   void close();
 
   // Goes back to the first line. Returns false when the file cannot be repositioned.

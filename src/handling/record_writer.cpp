@@ -5,6 +5,7 @@
 
 #include "flow/state.h"
 #include "handling/record_line.h"
+#include "platform/platform.h"
 
 void copyReplacingLine(LineReader& in, OutputFile& out, std::size_t lineNumber,
                        std::string_view replacement) {
@@ -29,10 +30,25 @@ void copyReplacingLine(LineReader& in, OutputFile& out, std::size_t lineNumber,
   }
 }
 
+namespace {
+
+// Whether handling.cfg, as this run holds it open, still is what start-up found. A file that
+// another program rewrote in place would give a copy that is neither its file nor ours.
+void checkUnchanged() {
+  platform::FileStamp now;
+  if (platform::stampOf(handlingIn.file(), &now) && now == handlingStamp) return;
+  tempOut.markIncomplete("another program changed " + std::string(kHandlingFileName) +
+                         " during the editing");
+}
+
+}  // namespace
+
 void writeEditedFile() {
   if (!tempOut.isOpen()) {
     std::cout << "Couldn't open the temporary file.";
     return;
   }
+  checkUnchanged();
   copyReplacingLine(handlingIn, tempOut, currentLineNumber, buildRecordLine(record));
+  checkUnchanged();
 }

@@ -2,6 +2,7 @@
 // portable C++17 and reaches the operating system only through these functions.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -24,6 +25,25 @@ std::FILE* createForWriting(const char* path, std::string* error);
 // Hands everything `file` has buffered to the system and forces it to the disk.
 // Returns false and sets `error` when either step fails.
 bool flushToDisk(std::FILE* file, std::string* error);
+
+// What tells one state of a file from another: which file it is (where the system says so), its
+// size and the time of its last change. Two equal stamps mean nobody changed the file between.
+struct FileStamp {
+  std::uint64_t device = 0;
+  std::uint64_t fileId = 0;
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;
+
+  bool operator==(const FileStamp& other) const {
+    return device == other.device && fileId == other.fileId && size == other.size &&
+           modified == other.modified;
+  }
+  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
+// The stamp of the open `file`, or of the file named `path`. False when it cannot be read.
+bool stampOf(std::FILE* file, FileStamp* stamp);
+bool stampOf(const char* path, FileStamp* stamp);
 
 // True when something named `path` exists; otherwise false with the system's reason in `error`.
 bool exists(const char* path, std::string* error);

@@ -68,6 +68,34 @@ bool flushToDisk(std::FILE* file, std::string* error) {
   return true;
 }
 
+namespace {
+
+FileStamp stampFrom(const struct stat& info) {
+  FileStamp stamp;
+  stamp.device = static_cast<std::uint64_t>(info.st_dev);
+  stamp.fileId = static_cast<std::uint64_t>(info.st_ino);
+  stamp.size = static_cast<std::uint64_t>(info.st_size);
+  stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
+                   static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+  return stamp;
+}
+
+}  // namespace
+
+bool stampOf(std::FILE* file, FileStamp* stamp) {
+  struct stat info;
+  if (::fstat(::fileno(file), &info) != 0) return false;
+  *stamp = stampFrom(info);
+  return true;
+}
+
+bool stampOf(const char* path, FileStamp* stamp) {
+  struct stat info;
+  if (::stat(path, &info) != 0) return false;
+  *stamp = stampFrom(info);
+  return true;
+}
+
 bool exists(const char* path, std::string* error) {
   struct stat info;
   if (::lstat(path, &info) == 0) return true;

@@ -92,6 +92,37 @@ bool flushToDisk(std::FILE* file, std::string* error) {
   return true;
 }
 
+namespace {
+
+std::uint64_t join(DWORD high, DWORD low) {
+  return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+}  // namespace
+
+// The file index is left out: a path can only be asked for its size and write time without
+// opening the file, which another program may hold locked.
+bool stampOf(std::FILE* file, FileStamp* stamp) {
+  BY_HANDLE_FILE_INFORMATION info;
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &info)) return false;
+  *stamp = FileStamp{};
+  stamp->size = join(info.nFileSizeHigh, info.nFileSizeLow);
+  stamp->modified = static_cast<std::int64_t>(
+      join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+  return true;
+}
+
+bool stampOf(const char* path, FileStamp* stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA info;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &info)) return false;
+  *stamp = FileStamp{};
+  stamp->size = join(info.nFileSizeHigh, info.nFileSizeLow);
+  stamp->modified = static_cast<std::int64_t>(
+      join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+  return true;
+}
+
 bool exists(const char* path, std::string* error) {
   if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return true;
   *error = describeWindowsError(GetLastError());

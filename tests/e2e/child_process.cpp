@@ -24,10 +24,7 @@ bool endsWith(const std::string& text, const std::string& tail) {
 }
 
 [[noreturn]] void execChild(const std::vector<std::string>& command, const std::string& workDir,
-                            const std::string& outPath, const std::string& errPath, int input,
-                            long fileSizeLimit) {
-  const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                            int input, int out, int err, long fileSizeLimit) {
   if (out < 0 || err < 0 || chdir(workDir.c_str()) != 0) _exit(126);
   dup2(input, 0);
   dup2(out, 1);
@@ -55,9 +52,14 @@ ChildProcess::ChildProcess(const std::vector<std::string>& command, const std::s
   int ends[2];
   // Close-on-exec: no other child, helper or server inherits this pipe and keeps it open.
   if (pipe2(ends, O_CLOEXEC) != 0) return;
+  // Emptied before the child starts, so that nothing left from an earlier run is read as its.
+  const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   pid_ = fork();
-  if (pid_ == 0) execChild(command, workDir, outPath, errPath, ends[0], fileSizeLimit);
+  if (pid_ == 0) execChild(command, workDir, ends[0], out, err, fileSizeLimit);
   close(ends[0]);
+  if (out >= 0) close(out);
+  if (err >= 0) close(err);
   input_ = ends[1];
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -85,6 +86,17 @@ inline std::vector<std::string> editorCommand() {
 #define SKIP_UNDER_WINE(reason) \
   if (underWine()) GTEST_SKIP() << "not under Wine: " << (reason)
 
+// Runs `command` as the unprivileged user nobody, for refusals that root never meets.
+inline std::vector<std::string> asNobody(std::vector<std::string> command) {
+  command.insert(command.begin(),
+                 {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+  return command;
+}
+#define SKIP_UNLESS_ROOT_CAN_DROP_RIGHTS()                                                    \
+  if (geteuid() != 0 || access("/usr/bin/setpriv", X_OK) != 0)                                \
+  GTEST_SKIP() << "needs root and setpriv (util-linux) to run the editor as an unprivileged " \
+                  "user"
+
 class EditorTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -111,9 +123,14 @@ class EditorTest : public ::testing::Test {
   }
 
   RunResult run(const std::string& input) { return run(RunOptions{{{"", nullptr, input}}}); }
-  RunResult run(const RunOptions& options) {
-    RunResult result =
-        runProgram(editorCommand(), (root_ / "game").string(), root_.string(), options);
+  // Lets the user nobody into the test's folders; `gameMode` is the game folder's mode.
+  void openFoldersToNobody(fs::perms gameMode) {
+    fs::permissions(root_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    fs::permissions(root_ / "game", gameMode);
+  }
+  RunResult run(const RunOptions& options) { return run(editorCommand(), options); }
+  RunResult run(const std::vector<std::string>& command, const RunOptions& options) {
+    RunResult result = runProgram(command, (root_ / "game").string(), root_.string(), options);
     if (underWine()) {
       // A Windows console program's "\n" reaches the console as CR LF.
       result.out = foldCrLf(result.out);

@@ -109,20 +109,75 @@ TEST_F(EditorTest, HandlingFileDeletedWhileEditing) {
   EXPECT_FALSE(exists("temp.cfg"));
 }
 
-// When the edited file cannot take the handling file's place, both stay as they are.
-TEST_F(EditorTest, ReplacementFails) {
-  const RunResult result = run(editWithPauseAtFinalMenu([this] {
-    fs::remove(path("handling.cfg"));
-    fs::create_directory(path("handling.cfg"));
-    writeFile(path("handling.cfg/keep.txt"), "kept");
-  }));
-  // Windows refuses to move a file over a folder as it refuses any access it does not allow.
-  const std::string reason = underWine() ? "Permission denied" : "Is a directory";
+// When the edited file cannot take the handling file's place, both stay as they are: here a
+// folder whose sticky bit lets the user make temp.cfg but not replace root's handling.cfg.
+TEST_F(EditorTest, ReplacementRefused) {
+  SKIP_UNDER_WINE("Windows' refusal is HandlingFileHeldOpenByAnotherProgram");
+  SKIP_UNLESS_ROOT_CAN_DROP_RIGHTS();
+  openFoldersToNobody(fs::perms::all | fs::perms::sticky_bit);
+  const RunResult result = run(asNobody(editorCommand()), RunOptions{{{"", nullptr, kEdit}}});
   EXPECT_EQ(result.out.substr(result.out.size() - kAtFinalMenu.size() - 1), kAtFinalMenu + "\n");
-  EXPECT_EQ(result.err, "\nError deleting config.cfg: " + reason +
-                            "\nvehicle-editor: handling.cfg was not changed: " + reason +
-                            "; the edited file was kept as temp.cfg.\n");
+  EXPECT_EQ(result.err,
+            "\nError deleting config.cfg: Operation not permitted\n"
+            "vehicle-editor: handling.cfg was not changed: Operation not permitted; the edited "
+            "file was kept as temp.cfg.\n");
   EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(readFile(path("handling.cfg/keep.txt")), "kept");
+  EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
   EXPECT_EQ(readFile(path("temp.cfg")), fileWithLine(3, kInfernusBrakes));
+}
+
+// A folder the user may read but not write: temp.cfg cannot be made, nothing is replaced.
+TEST_F(EditorTest, ReadOnlyFolder) {
+  SKIP_UNDER_WINE("POSIX folder permissions");
+  SKIP_UNLESS_ROOT_CAN_DROP_RIGHTS();
+  openFoldersToNobody(fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                      fs::perms::others_read | fs::perms::others_exec);
+  const RunResult result = run(asNobody(editorCommand()), RunOptions{{{"", nullptr, kEdit}}});
+  EXPECT_EQ(result.out.substr(result.out.size() - 42),
+            kAtFinalMenu.substr(kAtFinalMenu.size() - 9) + "Couldn't open the temporary file.");
+  EXPECT_EQ(result.err,
+            "vehicle-editor: could not create temp.cfg: Permission denied; handling.cfg was not "
+            "changed.\n");
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+  EXPECT_FALSE(exists("temp.cfg"));
+}
+
+// Another program writes its own handling.cfg while the editor waits: that file is kept. When
+// it put a new file in place, the edit is kept in temp.cfg; when it rewrote the file the editor
+// holds open, the original lines are gone and no temp.cfg is made from the mixture.
+TEST_F(EditorTest, HandlingFileChangedByAnotherProgramWhileEditing) {
+  const std::string theirs = "RUMPO 1 2 3\r\n";
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> change;
+    std::string err;
+    bool editKept;
+  } cases[] = {
+      {"replaced",
+       [&](const std::string& file) {
+         writeFile(file + ".new", theirs);
+         fs::rename(file + ".new", file);
+       },
+       "vehicle-editor: another program changed handling.cfg during the editing, so it was not "
+       "replaced; the edited file was kept as temp.cfg.\n",
+       true},
+      {"rewritten in place", [&](const std::string& file) { writeFile(file, theirs); },
+       "vehicle-editor: could not write temp.cfg: another program changed handling.cfg during "
+       "the editing; handling.cfg was not changed.\n",
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeFile(path("handling.cfg"), originalFile());
+    fs::remove(path("temp.cfg"));
+    const RunResult result = run(editWithPauseAtFinalMenu([&] { c.change(path("handling.cfg")); }));
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(readFile(path("handling.cfg")), theirs);
+    EXPECT_EQ(exists("temp.cfg"), c.editKept);
+    if (c.editKept) {
+      EXPECT_EQ(readFile(path("temp.cfg")), fileWithLine(3, kInfernusBrakes));
+    }
+  }
 }
