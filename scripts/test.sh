@@ -16,4 +16,11 @@ fi
 
 cmake -S . -B "$build" "${flags[@]}"
 cmake --build "$build" -j "$(nproc)"
+rm -f "$build"/reports/*.txt
 ctest --test-dir "$build" --output-on-failure
+
+# The figures of the attack tests (kills survived, faults injected, memory under input floods).
+if compgen -G "$build/reports/*.txt" >/dev/null; then
+  echo
+  cat "$build"/reports/*.txt
+fi

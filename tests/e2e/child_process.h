@@ -41,6 +41,9 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   void type(const std::string& input);
+  void kill();
+  // The program's peak resident memory so far, in KiB (0 when unknown).
+  long peakMemoryKib() const;
   void closeInput();
   // Waits until the child's standard output, with CR LF folded to LF, ends with `tail`.
   // False when the child ended first or nothing came in time.

@@ -1,0 +1,360 @@
+// Attacks on the editor's promise: after any fault handling.cfg holds its old bytes or the
+// complete edited file, and no input, however odd, hangs the editor, crashes it or changes a
+// line it did not mean to change. Figures go to the report folder for scripts/test.sh to print.
+#include <sys/mount.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "editor_fixture.h"
+#include "editor_texts.h"
+
+using namespace texts;
+
+namespace {
+
+// A vehicle line whose values are their column numbers, and the same line after "B 9.5".
+std::string targetLine() {
+  std::string line = "ZZTARGET";
+  for (int column = 1; column <= 32; ++column)
+    line += " " + std::to_string(column);
+  return line;
+}
+const std::string kEditedTarget =
+    written("ZZTARGET", "9.5 2 3 4 5 6 7 8 9",
+            "10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29", "30", "31 32");
+const std::string kTargetEdit = "1 ZZTARGET B 9.5 0 0\n";
+
+// A synthetic handling file of about `bytes` bytes whose last line is the target, so that the
+// lookup reads all of it; and the same file as the edit writes it.
+std::string bigFile(std::size_t bytes) {
+  const std::string car =
+      " 1500.0 2.0 5.0 2.2 0.0 0.1 -0.2 80 0.8 0.8 0.5 4 160.0 20.0 R D 7.0 0.5 0 30.0 1.2 0.1 "
+      "0.2 0.3 20000 0.3 -0.1 0.5 0.2 4001 1 1\r\n";
+  std::string file;
+  file.reserve(bytes + 256);
+  for (int number = 0; file.size() < bytes; ++number)
+    file += "CAR" + std::to_string(number) + car;
+  return file + targetLine() + "\r\n";
+}
+std::string editedBigFile(const std::string& original) {
+  return original.substr(0, original.size() - targetLine().size() - 2) + kEditedTarget + "\r\n";
+}
+
+void report(const std::string& name, const std::string& text) {
+  std::ofstream(std::string(VEHICLE_EDITOR_REPORT_DIR) + "/" + name + ".txt") << text << "\n";
+  std::cout << text << "\n";
+}
+
+int killCount() {
+  const char* count = std::getenv("VEHICLE_EDITOR_KILLS");
+  return count ? std::atoi(count) : 200;
+}
+
+}  // namespace
+
+// SIGKILL at moments spread over whole runs: reading, writing, forcing to disk, replacing.
+TEST_F(EditorTest, KilledAtAnyMoment) {
+  SKIP_UNDER_WINE("the kills are sent to the Linux build");
+  const std::string original = bigFile(4 << 20);
+  const std::string edited = editedBigFile(original);
+  const std::string pristine = (root_ / "pristine.cfg").string();
+  writeFile(pristine, original);
+  const auto reset = [&] {
+    fs::remove(path("temp.cfg"));
+    fs::copy_file(pristine, path("handling.cfg"), fs::copy_options::overwrite_existing);
+  };
+
+  using Clock = std::chrono::steady_clock;
+  std::vector<Clock::duration> runs;
+  for (int i = 0; i < 3; ++i) {
+    reset();
+    const auto start = Clock::now();
+    const RunResult result = run(kTargetEdit);
+    runs.push_back(Clock::now() - start);
+    ASSERT_EQ(result.exitStatus, 0);
+    ASSERT_EQ(readFile(path("handling.cfg")), edited);
+  }
+  std::sort(runs.begin(), runs.end());
+  const auto span = runs[1];
+
+  // Kills that come after the run has finished do not count: go on until `kills` have landed.
+  const int kills = killCount();
+  std::mt19937 random(20261207);
+  std::uniform_real_distribution<double> within(0.0, 1.0);
+  std::map<std::string, int> phases;
+  int landed = 0;
+  int lost = 0;
+  for (int attempt = 0; landed < kills && attempt < 3 * kills; ++attempt) {
+    reset();
+    const auto delay = std::chrono::duration_cast<Clock::duration>(
+        span * ((attempt % kills) + within(random)) / kills);
+    ChildProcess child(editorCommand(), path(""), (root_ / "stdout").string(),
+                       (root_ / "stderr").string());
+    child.type(kTargetEdit);
+    std::this_thread::sleep_for(delay);
+    child.kill();
+    RunResult result;
+    child.finish(&result);
+    if (result.signal == 0) {
+      EXPECT_EQ(readFile(path("handling.cfg")), edited);
+      continue;
+    }
+    ++landed;
+
+    const std::string handling = readFile(path("handling.cfg"));
+    const bool hasTemp = exists("temp.cfg");
+    const std::string temp = hasTemp ? readFile(path("temp.cfg")) : "";
+    if (handling == edited && !hasTemp) {
+      ++phases["after replacing"];
+    } else if (handling == original && temp.empty()) {
+      ++phases["before writing"];
+    } else if (handling == original && temp == edited) {
+      ++phases["written, not yet in place"];
+    } else if (handling == original && edited.compare(0, temp.size(), temp) == 0) {
+      ++phases["while writing"];
+    } else {
+      ++lost;
+      ADD_FAILURE() << "after a kill at " << std::chrono::duration<double>(delay).count()
+                    << " s: handling.cfg is neither the original nor the edited file";
+    }
+  }
+  EXPECT_EQ(landed, kills);
+  std::ostringstream figures;
+  figures << "Kills: " << landed << " on a " << original.size() / (1 << 20)
+          << " MiB file (a whole run takes "
+          << std::chrono::duration_cast<std::chrono::milliseconds>(runs[1]).count() << " ms):";
+  for (const auto& [phase, count] : phases)
+    figures << " " << phase << " " << count << ";";
+  figures << " files lost: " << lost << ".";
+  report("kills", figures.str());
+}
+
+// A full file system: the game folder is a tmpfs too small for a second copy of the file.
+TEST_F(EditorTest, FullFileSystem) {
+  SKIP_UNDER_WINE("the full file system is a tmpfs mounted for the Linux build");
+  const std::string game = path("");
+  if (mount("tmpfs", game.c_str(), "tmpfs", 0, "size=256k") != 0) {
+    GTEST_SKIP() << "cannot mount a small tmpfs here (" << std::strerror(errno)
+                 << "); the file size limits of WriteFailureKeepsTheHandlingFile stand in";
+  }
+  struct Unmount {
+    std::string at;
+    ~Unmount() { umount2(at.c_str(), MNT_DETACH); }
+  } unmount{game};
+  const std::string original = bigFile(160 * 1024);
+  writeFile(path("handling.cfg"), original);
+  const RunResult result = run(kTargetEdit);
+  EXPECT_EQ(result.err,
+            "vehicle-editor: could not write temp.cfg: No space left on device; handling.cfg was "
+            "not changed.\n");
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(readFile(path("handling.cfg")), original);
+  EXPECT_FALSE(exists("temp.cfg"));
+}
+
+// Faults that nothing outside can cause on demand, injected by a preloaded library.
+TEST_F(EditorTest, InjectedFaults) {
+  SKIP_UNDER_WINE("the faults are injected into the Linux build");
+  const struct {
+    const char* fault;
+    int exitStatus;
+    std::string err;
+    bool editKept;
+  } cases[] = {
+      {"fsync", 1,
+       "vehicle-editor: could not write temp.cfg: Input/output error; handling.cfg was not "
+       "changed.\n",
+       false},
+      {"close", 1,
+       "vehicle-editor: could not write temp.cfg: Input/output error; handling.cfg was not "
+       "changed.\n",
+       false},
+      {"rename", 1,
+       "\nError deleting config.cfg: Input/output error\nvehicle-editor: handling.cfg was not "
+       "changed: Input/output error; the edited file was kept as temp.cfg.\n",
+       true},
+      // The lookup's read, the copy's first read, and the read that would find the end.
+      {"read:1", 1,
+       "vehicle-editor: could not read handling.cfg: Input/output error; handling.cfg was not "
+       "changed.\n",
+       false},
+      {"read:2", 1,
+       "vehicle-editor: could not write temp.cfg: could not read handling.cfg: Input/output "
+       "error; handling.cfg was not changed.\n",
+       false},
+      {"read:3", 1,
+       "vehicle-editor: could not write temp.cfg: could not read handling.cfg: Input/output "
+       "error; handling.cfg was not changed.\n",
+       false},
+  };
+  setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
+  setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+  int injected = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    writeFile(path("handling.cfg"), originalFile());
+    fs::remove(path("temp.cfg"));
+    setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
+    const RunResult result = run("1 INFERNUS R 2.5 0 0\n");
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
+    EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+    EXPECT_EQ(exists("temp.cfg"), c.editKept);
+    ++injected;
+  }
+  unsetenv("VEHICLE_EDITOR_FAULT");
+  unsetenv("LD_PRELOAD");
+  report("faults", "Faults injected: " + std::to_string(injected) +
+                       " (fsync, close, rename, and reads of handling.cfg at three points); "
+                       "files lost: 0.");
+}
+
+TEST_F(EditorTest, HostileDirectoryStates) {
+  const struct {
+    const char* name;
+    std::function<void(const std::string& handling)> prepare;
+    const char* input;
+    std::string out;
+  } cases[] = {
+      {"empty handling.cfg", [](const std::string& handling) { writeFile(handling, ""); },
+       "1 RUMPO", kBanner + kMainMenu + kChoice + kAskManual + kVehicle + kVehicle + "\n"},
+      {"handling.cfg is a folder",
+       [](const std::string& handling) {
+         fs::remove(handling);
+         fs::create_directory(handling);
+       },
+       "0", "Couldn't open the file handling.cfg.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(path("handling.cfg"));
+    fs::remove(path("temp.cfg"));
+    writeFile(path("handling.cfg"), originalFile());
+    c.prepare(path("handling.cfg"));
+    const RunResult result = run(c.input);
+    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(result.exitStatus, 1);
+    if (fs::is_regular_file(path("handling.cfg"))) {
+      EXPECT_EQ(readFile(path("handling.cfg")), "");
+    }
+  }
+}
+
+// Lines no real handling file has: every one comes back byte for byte, CR LF after each, and
+// only the chosen one becomes the record line.
+TEST_F(EditorTest, HostileFileContents) {
+  std::string many = "MANY";
+  for (int field = 1; field <= 100000; ++field)
+    many += " f" + std::to_string(field);
+  std::string longLine = "LONG";
+  while (longLine.size() < 10 * 1000 * 1000)
+    longLine += " x";
+  const std::vector<std::string> lines = {
+      "; marker ZZTARGET",
+      "",
+      longLine,
+      many,
+      std::string("BYTES\0\x80\xff\xfe value", 15),
+      "CR\rinside\rthe line 1 2",
+      "   ",
+      targetLine(),
+      "$only a marker",
+      "the last line, without a line end",
+  };
+  std::string file;
+  for (const std::string& line : lines)
+    file += line + "\n";
+  file.pop_back();
+  const auto edited = [&](std::size_t number, const std::string& line) {
+    std::string bytes;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      bytes += (i == number ? line : lines[i]) + "\r\n";
+    return bytes;
+  };
+  const std::string twentyXs = "x x x x x x x x x x x x x x x x x x x x";
+  const struct {
+    const char* name;
+    std::string input;
+    std::string after;
+  } cases[] = {
+      {"an ordinary line among them", kTargetEdit, edited(7, kEditedTarget)},
+      {"the line of 100,000 fields", "1 MANY B 9 0 0",
+       edited(3, written("MANY", "9 f2 f3 f4 f5 f6 f7 f8 f9",
+                         "f10 f11 f12 f13 f14 f15 f16 f17 f18 f19 f20 f21 f22 f23 f24 f25 f26 "
+                         "f27 f28 f29",
+                         "f30", "f31 f32"))},
+      {"the 10 MB line", "1 LONG B 1 0 0",
+       edited(2, written("LONG", "1 x x x x x x x x", twentyXs, "x", "x x"))},
+      {"bytes 0x80 to 0xFF and NUL, typed and read", "1 \x80\xff C \xe9t\xe9\xff 0 0",
+       edited(4,
+              written(std::string("BYTES\0\x80\xff\xfe", 9),
+                      "value \xe9t\xe9\xff" + std::string(7, ' '), std::string(19, ' '), "", " "))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeFile(path("handling.cfg"), file);
+    const RunResult result = run(c.input);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(readFile(path("handling.cfg")) == c.after) << "handling.cfg differs";
+  }
+}
+
+TEST_F(EditorTest, HostileConsoleInput) {
+  const std::string megabyte(1 << 20, 'W');
+  // A 1 MB word as a vehicle name matches nothing; as a value it is stored whole.
+  const RunResult result = run("1 " + megabyte + " INFERNUS R " + megabyte + " 0 0");
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(readFile(path("handling.cfg")),
+            fileWithLine(3, written("INFERNUS", "1100.0 2.0 4.4 1.2 0.0 0.0 -0.3 70 0.9",
+                                    "0.8 0.5 5 220.0 30.0 4 P " + megabyte +
+                                        " 0.5 1 35.0 1.5 0.1 0.3 0.2 95000 0.3 -0.2 0.5 0.4",
+                                    "2003", "2 0")));
+}
+
+// A million refused answers: the editor answers each with the prompt and its memory does not
+// grow with their number.
+TEST_F(EditorTest, AMillionInvalidAnswers) {
+  SKIP_UNDER_WINE("a million prompts through Wine's console take over a minute");
+  // The editor's peak memory once it has refused `count` answers and shown the credits.
+  const auto peakAfter = [&](int count, double* seconds) {
+    std::string input;
+    for (int i = 0; i < count; ++i)
+      input += i % 2 ? "nope\n" : "\xff\x80 ";
+    const auto start = std::chrono::steady_clock::now();
+    ChildProcess child(editorCommand(), path(""), (root_ / "stdout").string(),
+                       (root_ / "stderr").string());
+    child.type(input + "5\n");
+    EXPECT_TRUE(child.waitForOutput(kCredits + kMainMenu + kChoice));
+    *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const long peak = child.peakMemoryKib();
+    child.type("0\n");
+    RunResult result;
+    child.finish(&result);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.out.size(), kBanner.size() + 2 * kMainMenu.size() + kCredits.size() +
+                                     static_cast<std::size_t>(count + 2) * kChoice.size() + 1);
+    return peak;
+  };
+  double seconds = 0;
+  const long few = peakAfter(10, &seconds);
+  const long many = peakAfter(1000000, &seconds);
+  EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+#if defined(__SANITIZE_ADDRESS__)
+  // AddressSanitizer keeps freed memory in quarantine, so the peak says nothing here.
+#else
+  EXPECT_LT(many - few, 1024) << "peak memory grew with the number of answers";
+#endif
+  std::ostringstream figures;
+  figures << "A million invalid answers: answered in " << static_cast<int>(seconds * 1000)
+          << " ms; peak memory " << many << " KiB, against " << few << " KiB after ten.";
+  report("answers", figures.str());
+}
