@@ -1,5 +1,7 @@
 #include "handling/output_file.h"
 
+#include <cstring>
+
 #include "platform/platform.h"
 
 OutputFile::~OutputFile() {
@@ -10,19 +12,45 @@ void OutputFile::attach(std::FILE* file) {
   abandon();
   file_ = file;
   error_.clear();
+  used_ = 0;
   if (file_) {
     buffer_.resize(kBufferSize);
-    std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
+    // The buffer here does the work; the stream's own would only copy everything once more.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
   }
 }
 
 void OutputFile::writeLine(std::string_view text) {
   if (!file_ || !error_.empty()) return;
-  static constexpr char kLineEnd[] = "\r\n";
-  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() ||
-      std::fwrite(kLineEnd, 1, 2, file_) != 2) {
+  append(text);
+  append("\r\n");
+}
+
+void OutputFile::append(std::string_view bytes) {
+  if (bytes.size() > buffer_.size() - used_) {
+    flushBuffer();
+    // A large file goes to the disk while the rest is still being written, so that forcing it
+    // to disk at the end has little left to wait for.
+    platform::startWriteback(file_);
+    if (bytes.size() >= buffer_.size()) {
+      writeOut(bytes);
+      return;
+    }
+  }
+  std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+  used_ += bytes.size();
+}
+
+void OutputFile::writeOut(std::string_view bytes) {
+  if (!error_.empty() || bytes.empty()) return;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
     error_ = platform::lastErrorText();
   }
+}
+
+void OutputFile::flushBuffer() {
+  writeOut(std::string_view(buffer_.data(), used_));
+  used_ = 0;
 }
 
 void OutputFile::markIncomplete(const std::string& reason) {
@@ -31,6 +59,7 @@ void OutputFile::markIncomplete(const std::string& reason) {
 
 bool OutputFile::finish(std::string* error) {
   if (!file_) return false;
+  flushBuffer();
   std::string reason = error_;
   if (reason.empty()) platform::flushToDisk(file_, &reason);
   const bool closed = std::fclose(file_) == 0;
@@ -43,4 +72,5 @@ bool OutputFile::finish(std::string* error) {
 void OutputFile::abandon() {
   if (file_) std::fclose(file_);
   file_ = nullptr;
+  used_ = 0;
 }

@@ -5,8 +5,9 @@
 #include <string_view>
 #include <vector>
 
-// A file being written line by line through one large buffer. Every write is checked; after
-// the first failure nothing more is written and finish() reports it.
+// A file being written line by line through one large buffer of its own, handed to the system
+// in large writes. Every write is checked; after the first failure nothing more is written and
+// finish() reports it.
 class OutputFile {
  public:
   static constexpr std::size_t kBufferSize = 1 << 20;
@@ -34,7 +35,12 @@ class OutputFile {
   void abandon();
 
  private:
+  void append(std::string_view bytes);
+  void writeOut(std::string_view bytes);
+  void flushBuffer();
+
   std::FILE* file_ = nullptr;
   std::vector<char> buffer_;
+  std::size_t used_ = 0;  // bytes of buffer_ not yet handed to the system
   std::string error_;
 };

@@ -22,6 +22,9 @@ std::FILE* openForReading(const char* path);
 // Returns nullptr and sets `error` to the system's reason on failure.
 std::FILE* createForWriting(const char* path, std::string* error);
 
+// Asks the system to start writing what `file` holds to the disk, without waiting for it.
+void startWriteback(std::FILE* file);
+
 // Hands everything `file` has buffered to the system and forces it to the disk.
 // Returns false and sets `error` when either step fails.
 bool flushToDisk(std::FILE* file, std::string* error);

@@ -60,6 +60,11 @@ std::FILE* createForWriting(const char* path, std::string* error) {
   return wrap(openRegular(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, error), "wb", error);
 }
 
+void startWriteback(std::FILE* file) {
+  // Linux's request; the editor's POSIX systems are Linux.
+  ::sync_file_range(::fileno(file), 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 bool flushToDisk(std::FILE* file, std::string* error) {
   if (std::fflush(file) != 0 || ::fsync(::fileno(file)) != 0) {
     *error = lastErrorText();

@@ -84,6 +84,10 @@ std::FILE* createForWriting(const char* path, std::string* error) {
   return file;
 }
 
+void startWriteback(std::FILE*) {
+  // Windows has no request to start writing without waiting; FlushFileBuffers at the end does it.
+}
+
 bool flushToDisk(std::FILE* file, std::string* error) {
   if (std::fflush(file) != 0 || _commit(_fileno(file)) != 0) {
     *error = lastErrorText();
