@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "flow/replace_file.h"
 #include "flow/state.h"
-#include "platform/platform.h"
 
 std::string readWord() {
   std::string word;
@@ -31,10 +31,7 @@ void reportNotChanged(const std::string& why) {
 }
 
 void abandonRun(const std::string& why) {
-  if (tempOut.isOpen()) {
-    tempOut.abandon();
-    platform::removeFile(kTempFileName);
-  }
+  discardTempFile();
   // The user's cursor still stands after a prompt.
   std::cout << '\n';
   reportNotChanged(why);

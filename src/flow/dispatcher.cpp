@@ -12,16 +12,11 @@
 #include "handling/line_split.h"
 #include "handling/record_writer.h"
 #include "handling/vehicle_lookup.h"
-#include "platform/platform.h"
 
 namespace {
 
 void leaveWithoutEditing() {
-  // Only a temp.cfg that this run created is removed.
-  if (tempOut.isOpen()) {
-    tempOut.abandon();
-    platform::removeFile(kTempFileName);
-  }
+  discardTempFile();
   std::cout << '\n';
   finished = 1;
 }

@@ -15,7 +15,21 @@ void reportDeletionFailure(const std::string& reason) {
   std::cout << '\n';
 }
 
+// The edited file stays in temp.cfg, in full, for the user to put in place by hand.
+void reportEditKept(const std::string& why) {
+  exitStatus = 1;
+  std::cout.flush();
+  std::cerr << "vehicle-editor: " << why << "; the edited file was kept as " << kTempFileName
+            << ".\n";
+}
+
 }  // namespace
+
+void discardTempFile() {
+  if (!tempOut.isOpen()) return;
+  tempOut.abandon();
+  platform::removeFile(kTempFileName);
+}
 
 void closeFiles() {
   handlingIn.close();
@@ -42,11 +56,8 @@ void replaceHandlingFile() {
   // editor): replacing it would lose that program's file.
   platform::FileStamp now;
   if (handlingExists && platform::stampOf(kHandlingFileName, &now) && now != handlingStamp) {
-    exitStatus = 1;
-    std::cout.flush();
-    std::cerr << "vehicle-editor: another program changed " << kHandlingFileName
-              << " during the editing, so it was not replaced; the edited file was kept as "
-              << kTempFileName << ".\n";
+    reportEditKept("another program changed " + std::string(kHandlingFileName) +
+                   " during the editing, so it was not replaced");
     return;
   }
   if (handlingExists) platform::copyPermissions(kHandlingFileName, kTempFileName);
@@ -59,9 +70,5 @@ void replaceHandlingFile() {
   } else {
     reportDeletionFailure(error);
   }
-  if (!replaced) {
-    exitStatus = 1;
-    std::cerr << "vehicle-editor: " << kHandlingFileName << " was not changed: " << error
-              << "; the edited file was kept as " << kTempFileName << ".\n";
-  }
+  if (!replaced) reportEditKept(std::string(kHandlingFileName) + " was not changed: " + error);
 }

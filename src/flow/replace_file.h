@@ -1,5 +1,9 @@
 #pragma once
 
+// Closes and removes temp.cfg when this run created it; a file of that name that this run could
+// not create (a folder, say) is left alone.
+void discardTempFile();
+
 // Closes handling.cfg, and finishes temp.cfg: flushed, on disk and closed. When temp.cfg could
 // not be created or written in full, removes it and reports that handling.cfg was not changed.
 void closeFiles();

@@ -151,13 +151,10 @@ TEST_F(EditorTest, FullFileSystem) {
   } unmount{game};
   const std::string original = bigFile(160 * 1024);
   writeFile(path("handling.cfg"), original);
-  const RunResult result = run(kTargetEdit);
-  EXPECT_EQ(result.err,
-            "vehicle-editor: could not write temp.cfg: No space left on device; handling.cfg was "
-            "not changed.\n");
-  EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(readFile(path("handling.cfg")), original);
-  EXPECT_FALSE(exists("temp.cfg"));
+  expectNothingChanged(run(kTargetEdit),
+                       "vehicle-editor: could not write temp.cfg: No space left on device; "
+                       "handling.cfg was not changed.\n",
+                       original);
 }
 
 // Faults that nothing outside can cause on demand, injected by a preloaded library.

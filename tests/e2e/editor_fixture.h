@@ -141,5 +141,15 @@ class EditorTest : public ::testing::Test {
     return result;
   }
 
+  // The run stopped with `err` as its one line on standard error and exit status 1, leaving
+  // handling.cfg as `before` and no temp.cfg behind.
+  void expectNothingChanged(const RunResult& result, const std::string& err,
+                            const std::string& before) {
+    EXPECT_EQ(result.err, err);
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(readFile(path("handling.cfg")), before);
+    EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(path("temp.cfg"))));
+  }
+
   fs::path root_;
 };
