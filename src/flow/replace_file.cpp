@@ -51,11 +51,11 @@ void replaceHandlingFile() {
   // handling.cfg may have been deleted by hand while the user was editing; the edited file
   // then takes its place all the same.
   std::string missingReason;
-  const bool handlingExists = platform::exists(kHandlingFileName, &missingReason);
+  platform::FileStamp now;
+  const bool handlingExists = platform::stampOf(kHandlingFileName, &now, &missingReason);
   // Another program may have written its own handling.cfg meanwhile (a mod manager, a second
   // editor): replacing it would lose that program's file.
-  platform::FileStamp now;
-  if (handlingExists && platform::stampOf(kHandlingFileName, &now) && now != handlingStamp) {
+  if (handlingExists && now != handlingStamp) {
     reportEditKept("another program changed " + std::string(kHandlingFileName) +
                    " during the editing, so it was not replaced");
     return;

@@ -44,12 +44,11 @@ struct FileStamp {
   bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
 
-// The stamp of the open `file`, or of the file named `path`. False when it cannot be read.
+// The stamp of the open `file`. False when it cannot be read.
 bool stampOf(std::FILE* file, FileStamp* stamp);
-bool stampOf(const char* path, FileStamp* stamp);
-
-// True when something named `path` exists; otherwise false with the system's reason in `error`.
-bool exists(const char* path, std::string* error);
+// The stamp of the file named `path`; false with the system's reason in `error` when there is
+// none to read (for instance "No such file or directory").
+bool stampOf(const char* path, FileStamp* stamp, std::string* error);
 
 // Gives `to` the permission bits of `from` where the system has them. Best effort.
 void copyPermissions(const char* from, const char* to);

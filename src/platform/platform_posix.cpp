@@ -94,18 +94,14 @@ bool stampOf(std::FILE* file, FileStamp* stamp) {
   return true;
 }
 
-bool stampOf(const char* path, FileStamp* stamp) {
+bool stampOf(const char* path, FileStamp* stamp, std::string* error) {
   struct stat info;
-  if (::stat(path, &info) != 0) return false;
+  if (::stat(path, &info) != 0) {
+    *error = lastErrorText();
+    return false;
+  }
   *stamp = stampFrom(info);
   return true;
-}
-
-bool exists(const char* path, std::string* error) {
-  struct stat info;
-  if (::lstat(path, &info) == 0) return true;
-  *error = lastErrorText();
-  return false;
 }
 
 void copyPermissions(const char* from, const char* to) {

@@ -102,6 +102,14 @@ std::uint64_t join(DWORD high, DWORD low) {
   return (static_cast<std::uint64_t>(high) << 32) | low;
 }
 
+FileStamp stampFrom(DWORD sizeHigh, DWORD sizeLow, const FILETIME& lastWrite) {
+  FileStamp stamp;
+  stamp.size = join(sizeHigh, sizeLow);
+  stamp.modified =
+      static_cast<std::int64_t>(join(lastWrite.dwHighDateTime, lastWrite.dwLowDateTime));
+  return stamp;
+}
+
 }  // namespace
 
 // The file index is left out: a path can only be asked for its size and write time without
@@ -110,27 +118,18 @@ bool stampOf(std::FILE* file, FileStamp* stamp) {
   BY_HANDLE_FILE_INFORMATION info;
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
   if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &info)) return false;
-  *stamp = FileStamp{};
-  stamp->size = join(info.nFileSizeHigh, info.nFileSizeLow);
-  stamp->modified = static_cast<std::int64_t>(
-      join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+  *stamp = stampFrom(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
   return true;
 }
 
-bool stampOf(const char* path, FileStamp* stamp) {
+bool stampOf(const char* path, FileStamp* stamp, std::string* error) {
   WIN32_FILE_ATTRIBUTE_DATA info;
-  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &info)) return false;
-  *stamp = FileStamp{};
-  stamp->size = join(info.nFileSizeHigh, info.nFileSizeLow);
-  stamp->modified = static_cast<std::int64_t>(
-      join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &info)) {
+    *error = describeWindowsError(GetLastError());
+    return false;
+  }
+  *stamp = stampFrom(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
   return true;
-}
-
-bool exists(const char* path, std::string* error) {
-  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return true;
-  *error = describeWindowsError(GetLastError());
-  return false;
 }
 
 void copyPermissions(const char*, const char*) {
