@@ -59,6 +59,12 @@ inline std::string written(const std::string& id, const std::string& values1to9,
          flags + std::string(16, ' ') + lights;
 }
 
+// The INFERNUS line as the editor writes it after "1 INFERNUS R 2.5": fBrakeDeceleration changed.
+inline const std::string kInfernusBrakes =
+    written("INFERNUS", "1100.0 2.0 4.4 1.2 0.0 0.0 -0.3 70 0.9",
+            "0.8 0.5 5 220.0 30.0 4 P 2.5 0.5 1 35.0 1.5 0.1 0.3 0.2 95000 0.3 -0.2 0.5 0.4",
+            "2003", "2 0");
+
 // Set by CTest, to the folder of the Windows build, when the scenarios run that build under
 // Wine; the Wine prefix is beside that folder.
 inline const char* windowsDir() {

@@ -13,11 +13,6 @@ namespace {
 
 const std::string kEdit = "1 INFERNUS R 2.5 0 0\n";
 const std::string kAtFinalMenu = kFinalMenu + kChoice;
-const std::string kInfernusBrakes = written("INFERNUS", "1100.0 2.0 4.4 1.2 0.0 0.0 -0.3 70 0.9",
-                                            "0.8 0.5 5 220.0 30.0 4 P 2.5 0.5 1 35.0 1.5 0.1 0.3 "
-                                            "0.2 95000 0.3 -0.2 0.5 0.4",
-                                            "2003", "2 0");
-
 // Types the manual edit up to the final menu, does `action` while the editor waits there, then
 // answers the final menu.
 RunOptions editWithPauseAtFinalMenu(std::function<void()> action) {

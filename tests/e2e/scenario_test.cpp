@@ -11,12 +11,6 @@ namespace {
 
 const std::string kFirstMenu = kBanner + kMainMenu + kChoice;
 
-// The INFERNUS line with fBrakeDeceleration (R) changed to 2.5.
-const std::string kInfernusBrakes = written("INFERNUS", "1100.0 2.0 4.4 1.2 0.0 0.0 -0.3 70 0.9",
-                                            "0.8 0.5 5 220.0 30.0 4 P 2.5 0.5 1 35.0 1.5 0.1 0.3 "
-                                            "0.2 95000 0.3 -0.2 0.5 0.4",
-                                            "2003", "2 0");
-
 struct Scenario {
   const char* name;
   std::string input;

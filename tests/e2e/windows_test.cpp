@@ -54,9 +54,5 @@ TEST_F(EditorTest, HandlingFileHeldOpenByAnotherProgram) {
             "kept as temp.cfg.\n");
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
-  EXPECT_EQ(readFile(path("temp.cfg")),
-            fileWithLine(3, written("INFERNUS", "1100.0 2.0 4.4 1.2 0.0 0.0 -0.3 70 0.9",
-                                    "0.8 0.5 5 220.0 30.0 4 P 2.5 0.5 1 35.0 1.5 0.1 0.3 0.2 "
-                                    "95000 0.3 -0.2 0.5 0.4",
-                                    "2003", "2 0")));
+  EXPECT_EQ(readFile(path("temp.cfg")), fileWithLine(3, kInfernusBrakes));
 }
