@@ -157,5 +157,16 @@ class EditorTest : public ::testing::Test {
     EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(path("temp.cfg"))));
   }
 
+  // The INFERNUS edit could not replace handling.cfg for `reason`: the failure line and the
+  // note on standard error, exit status 1, handling.cfg as it was and the edit in temp.cfg.
+  void expectEditKeptInTemp(const RunResult& result, const std::string& reason) {
+    EXPECT_EQ(result.err, "\nError deleting config.cfg: " + reason +
+                              "\nvehicle-editor: handling.cfg was not changed: " + reason +
+                              "; the edited file was kept as temp.cfg.\n");
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+    EXPECT_EQ(readFile(path("temp.cfg")), fileWithLine(3, kInfernusBrakes));
+  }
+
   fs::path root_;
 };
