@@ -30,6 +30,10 @@ extern LineReader handlingIn;
 extern platform::FileStamp handlingStamp;
 // temp.cfg, created empty by startUp; written by writeEditedFile, finished by closeFiles.
 extern OutputFile tempOut;
+// temp.cfg held by startUp for the whole run: the lock that keeps a second editor out of this
+// folder, and what tells this run's temp.cfg from a file another program put in its place.
+// Closed by discardTempFile.
+extern platform::Handle tempLock;
 // Why startUp could not create temp.cfg (empty when it could); read by closeFiles.
 extern std::string tempOutError;
 // The chosen vehicle's line, without its line end; set by lookUpVehicle, read by splitLine.

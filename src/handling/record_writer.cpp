@@ -36,7 +36,15 @@ namespace {
 // another program rewrote in place would give a copy that is neither its file nor ours.
 void checkUnchanged() {
   platform::FileStamp now;
-  if (platform::stampOf(handlingIn.file(), &now) && now == handlingStamp) return;
+  platform::FileStamp named;
+  std::string ignored;
+  if (platform::stampOf(handlingIn.file(), &now)) {
+    // Deleting or moving a file changes its change time, not its bytes: a file that no longer
+    // has its name (deleted by hand, say) is compared without it.
+    if (!platform::stampOf(kHandlingFileName, &named, &ignored) || !named.isSameFileAs(now))
+      now.changed = handlingStamp.changed;
+    if (now == handlingStamp) return;
+  }
   tempOut.markIncomplete("another program changed " + std::string(kHandlingFileName) +
                          " during the editing");
 }

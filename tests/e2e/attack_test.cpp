@@ -176,7 +176,7 @@ TEST_F(EditorTest, InjectedFaults) {
        false},
       {"rename", 1,
        "\nError deleting config.cfg: Input/output error\nvehicle-editor: handling.cfg was not "
-       "changed: Input/output error; the edited file was kept as temp.cfg.\n",
+       "changed: Input/output error; the edited file was kept as handling.cfg.new.\n",
        true},
       // The lookup's read, the copy's first read, and the read that would find the end.
       {"read:1", 1,
@@ -199,12 +199,14 @@ TEST_F(EditorTest, InjectedFaults) {
     SCOPED_TRACE(c.fault);
     writeFile(path("handling.cfg"), originalFile());
     fs::remove(path("temp.cfg"));
+    fs::remove(path("handling.cfg.new"));
     setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
     const RunResult result = run("1 INFERNUS R 2.5 0 0\n");
     EXPECT_EQ(result.err, c.err);
     EXPECT_EQ(result.exitStatus, c.exitStatus);
     EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
-    EXPECT_EQ(exists("temp.cfg"), c.editKept);
+    EXPECT_FALSE(exists("temp.cfg"));
+    EXPECT_EQ(exists("handling.cfg.new"), c.editKept);
     ++injected;
   }
   unsetenv("VEHICLE_EDITOR_FAULT");
