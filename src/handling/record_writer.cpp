@@ -39,11 +39,13 @@ void checkUnchanged() {
   platform::FileStamp named;
   std::string ignored;
   if (platform::stampOf(handlingIn.file(), &now)) {
-    // Deleting or moving a file changes its change time, not its bytes: a file that no longer
-    // has its name (deleted by hand, say) is compared without it.
-    if (!platform::stampOf(kHandlingFileName, &named, &ignored) || !named.isSameFileAs(now))
-      now.changed = handlingStamp.changed;
-    if (now == handlingStamp) return;
+    const bool stillNamed =
+        platform::stampOf(kHandlingFileName, &named, &ignored) && named.isSameFileAs(handlingStamp);
+    // Deleting or moving a file changes what the system says of it, not its bytes: a file that
+    // no longer has its name (deleted by hand, say) is compared by its size and last write.
+    if (stillNamed ? now == handlingStamp
+                   : now.size == handlingStamp.size && now.modified == handlingStamp.modified)
+      return;
   }
   tempOut.markIncomplete("another program changed " + std::string(kHandlingFileName) +
                          " during the editing");

@@ -1,6 +1,7 @@
 // Attacks on the editor's promise: after any fault handling.cfg holds its old bytes or the
 // complete edited file, and no input, however odd, hangs the editor, crashes it or changes a
 // line it did not mean to change. Figures go to the report folder for scripts/test.sh to print.
+#include <signal.h>
 #include <sys/mount.h>
 
 #include <algorithm>
@@ -60,7 +61,8 @@ int killCount() {
 
 }  // namespace
 
-// SIGKILL at moments spread over whole runs: reading, writing, forcing to disk, replacing.
+// SIGKILL, and the requests to stop that the editor catches (SIGINT, SIGTERM, SIGHUP), at
+// moments spread over whole runs: reading, writing, forcing to disk, replacing.
 TEST_F(EditorTest, KilledAtAnyMoment) {
   SKIP_UNDER_WINE("the kills are sent to the Linux build");
   const std::string original = bigFile(4 << 20);
@@ -89,29 +91,45 @@ TEST_F(EditorTest, KilledAtAnyMoment) {
   const int kills = killCount();
   std::mt19937 random(20261207);
   std::uniform_real_distribution<double> within(0.0, 1.0);
+  const std::pair<int, const char*> signals[] = {
+      {SIGKILL, "SIGKILL"}, {SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
   std::map<std::string, int> phases;
+  std::map<std::string, int> sent;
   int landed = 0;
   int lost = 0;
+  int tempLeft = 0;
   for (int attempt = 0; landed < kills && attempt < 3 * kills; ++attempt) {
     reset();
+    const auto [signal, name] = signals[static_cast<std::size_t>(attempt) % std::size(signals)];
     const auto delay = std::chrono::duration_cast<Clock::duration>(
         span * ((attempt % kills) + within(random)) / kills);
     ChildProcess child(editorCommand(), path(""), (root_ / "stdout").string(),
                        (root_ / "stderr").string());
     child.type(kTargetEdit);
     std::this_thread::sleep_for(delay);
-    child.kill();
+    child.kill(signal);
     RunResult result;
     child.finish(&result);
-    if (result.signal == 0) {
+    // A request to stop that comes while the file is put in place waits for the end of the run.
+    const bool caught = signal != SIGKILL && result.exitStatus == 128 + signal;
+    if (result.signal == 0 && !caught) {
+      EXPECT_EQ(result.exitStatus, 0);
       EXPECT_EQ(readFile(path("handling.cfg")), edited);
       continue;
     }
     ++landed;
+    ++sent[name];
+    if (signal != SIGKILL) {
+      EXPECT_EQ(result.signal, 0) << name << " ended the editor without its word";
+    }
 
     const std::string handling = readFile(path("handling.cfg"));
     const bool hasTemp = exists("temp.cfg");
     const std::string temp = hasTemp ? readFile(path("temp.cfg")) : "";
+    if (caught && hasTemp) {
+      ++tempLeft;
+      ADD_FAILURE() << name << " left temp.cfg behind";
+    }
     if (handling == edited && !hasTemp) {
       ++phases["after replacing"];
     } else if (handling == original && temp.empty()) {
@@ -131,9 +149,12 @@ TEST_F(EditorTest, KilledAtAnyMoment) {
   figures << "Kills: " << landed << " on a " << original.size() / (1 << 20)
           << " MiB file (a whole run takes "
           << std::chrono::duration_cast<std::chrono::milliseconds>(runs[1]).count() << " ms):";
+  for (const auto& [name, count] : sent)
+    figures << " " << name << " " << count << ";";
+  figures << "\n ";
   for (const auto& [phase, count] : phases)
     figures << " " << phase << " " << count << ";";
-  figures << " files lost: " << lost << ".";
+  figures << " files lost: " << lost << "; temp.cfg left by a caught signal: " << tempLeft << ".";
   report("kills", figures.str());
 }
 
@@ -305,6 +326,72 @@ TEST_F(EditorTest, HostileFileContents) {
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(readFile(path("handling.cfg")) == c.after) << "handling.cfg differs";
   }
+}
+
+// What surrounds the process: standard streams it was started without, a reader of its output
+// that has gone, requests to stop at a prompt. None changes handling.cfg or leaves temp.cfg.
+TEST_F(EditorTest, HostileSurroundings) {
+  const auto startedWithout = [](std::vector<int> closed) {
+    RunOptions options{{{"", nullptr, ""}}};
+    options.limits.closed = std::move(closed);
+    return options;
+  };
+  RunOptions readerGone{{{"", nullptr, "1 INFERNUS R 2.5 0 0\n"}}};
+  readerGone.limits.outputReaderGone = true;
+  const auto stopAtValue = [](int signal) {
+    return RunOptions{{{"", nullptr, "1 INFERNUS\n"}, {kValue, nullptr, "", signal}}};
+  };
+  const auto stopped = [](const std::string& by) {
+    return "vehicle-editor: stopped by " + by + "; handling.cfg was not changed.\n";
+  };
+  const struct {
+    const char* name;
+    bool underWine;
+    RunOptions options;
+    std::string outTail;
+    std::string err;
+    int exitStatus;
+    std::string after;
+  } cases[] = {
+      {"started without standard input", false, startedWithout({0}), kChoice + "\n", kInputEnded, 1,
+       originalFile()},
+      {"started without standard input and output", false, startedWithout({0, 1}), "", kInputEnded,
+       1, originalFile()},
+      {"output read by a program that has quit", false, readerGone, "", "", 0,
+       fileWithLine(3, kInfernusBrakes)},
+      {"Ctrl-C at a prompt", true, stopAtValue(SIGINT), kValue + "\n",
+       stopped(underWine() ? "Ctrl-C" : "SIGINT"), 130, originalFile()},
+      {"the terminal closed at a prompt", false, stopAtValue(SIGHUP), kValue + "\n",
+       stopped("SIGHUP"), 129, originalFile()},
+      {"SIGTERM at a prompt", false, stopAtValue(SIGTERM), kValue + "\n", stopped("SIGTERM"), 143,
+       originalFile()},
+  };
+  for (const auto& c : cases) {
+    if (underWine() && !c.underWine) continue;
+    SCOPED_TRACE(c.name);
+    writeFile(path("handling.cfg"), originalFile());
+    const RunResult result = run(c.options);
+    EXPECT_EQ(result.out.substr(result.out.size() - std::min(result.out.size(), c.outTail.size())),
+              c.outTail);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
+    EXPECT_EQ(readFile(path("handling.cfg")), c.after);
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
+}
+
+// A stream of input without whitespace: the answer's length is bounded, and so is the memory.
+TEST_F(EditorTest, AnAnswerThatNeverEnds) {
+  SKIP_UNDER_WINE("the memory limit is a POSIX resource limit");
+  RunOptions options{{{"", nullptr, "1 " + std::string(64 << 20, 'W')}}};
+#if !defined(__SANITIZE_ADDRESS__)
+  // AddressSanitizer reserves far more address space than the editor uses.
+  options.limits.memoryLimit = 100 << 20;
+#endif
+  expectNothingChanged(run(options),
+                       "vehicle-editor: an answer was longer than 4194304 bytes; handling.cfg was "
+                       "not changed.\n",
+                       originalFile());
 }
 
 TEST_F(EditorTest, HostileConsoleInput) {

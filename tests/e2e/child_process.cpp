@@ -117,18 +117,26 @@ void ChildProcess::closeInput() {
   input_ = -1;
 }
 
+bool ChildProcess::ended() const {
+  siginfo_t info{};
+  return waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+         info.si_pid != 0;
+}
+
 bool ChildProcess::waitForOutput(const std::string& tail) {
   const auto deadline = Clock::now() + kPromptTimeout;
   while (Clock::now() < deadline) {
     if (endsWith(foldCrLf(readFile(outPath_)), tail)) return true;
-    siginfo_t info{};
-    if (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
-        info.si_pid != 0) {
-      return false;
-    }
+    if (ended()) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return false;
+}
+
+void ChildProcess::waitForEnd() {
+  const auto deadline = Clock::now() + kPromptTimeout;
+  while (Clock::now() < deadline && !ended())
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 void ChildProcess::finish(RunResult* result) {
@@ -163,7 +171,10 @@ RunResult runProgram(const std::vector<std::string>& command, const std::string&
     }
     if (step.action) step.action();
     child.type(step.input);
-    if (step.signal != 0) child.kill(step.signal);
+    if (step.signal != 0) {
+      child.kill(step.signal);
+      child.waitForEnd();
+    }
   }
   child.finish(&result);
   return result;

@@ -10,7 +10,8 @@
 #include <vector>
 
 // One piece of the conversation: wait until standard output ends with `waitFor` (the program is
-// then blocked at that prompt), run `action`, then type `input`, then send `signal` if it is not 0.
+// then blocked at that prompt), run `action`, then type `input`, then send `signal` if it is not 0
+// and wait for the program to end before its input is closed.
 struct Step {
   std::string waitFor;
   std::function<void()> action;
@@ -62,11 +63,15 @@ class ChildProcess {
   // Waits until the child's standard output, with CR LF folded to LF, ends with `tail`.
   // False when the child ended first or nothing came in time.
   bool waitForOutput(const std::string& tail);
+  // Waits, for a time, for the child to end without closing its input.
+  void waitForEnd();
   // Closes the input, waits for the end (killing the child after a time limit) and collects
   // output files into `result`.
   void finish(RunResult* result);
 
  private:
+  bool ended() const;
+
   pid_t pid_ = -1;
   int input_ = -1;
   std::string outPath_;
