@@ -42,6 +42,7 @@ void reportNotChanged(const std::string& why) {
 
 void abandonOnStopRequest() {
   // The stop handler cannot build text, so the report is made here, around the request's name.
+  // A request held since start-up began is acted on now.
   static const std::string before = "vehicle-editor: stopped by ";
   static const std::string after = "; " + std::string(kHandlingFileName) + " was not changed.\n";
   platform::stopOnRequest(tempLock, kTempFileName, "\n", before.c_str(), after.c_str());

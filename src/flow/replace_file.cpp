@@ -65,7 +65,7 @@ std::string keptEditName(int number) {
 void discardTempFile() {
   if (tempLock == platform::kNoHandle) return;
   // The run is ending: a request to stop now must not race the removal.
-  platform::deferStopRequests();
+  platform::holdStopRequests();
   tempOut.abandon();
   platform::removeAndClose(kTempFileName, tempLock);
   tempLock = platform::kNoHandle;
@@ -95,7 +95,7 @@ void closeFiles() {
 void replaceHandlingFile() {
   if (tempComplete == 0) return;
   // From here a request to stop waits: the run ends with the file in place or kept.
-  platform::deferStopRequests();
+  platform::holdStopRequests();
   // Only the file this run wrote may ever take handling.cfg's place, or be kept.
   if (!platform::namesFile(kTempFileName, tempLock)) {
     reportNotChanged("another program replaced or removed " + std::string(kTempFileName) +

@@ -10,6 +10,8 @@
 void startUp() {
   // Before any file is opened: a closed standard stream must not become handling.cfg.
   platform::prepareStandardStreams();
+  // A request to stop waits until the handler knows which temp.cfg is this run's.
+  platform::holdStopRequests();
   std::FILE* handling = platform::openForReading(kHandlingFileName);
   handlingIn.attach(handling);
   std::FILE* temp = nullptr;

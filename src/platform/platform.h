@@ -19,16 +19,18 @@ inline constexpr Handle kNoHandle = -1;
 // file size limit, or to a reader that has gone, fail as an error instead of ending the process.
 void prepareStandardStreams();
 
-// Makes the requests to stop (POSIX: SIGINT, SIGHUP and SIGTERM; Windows: the console's
-// Ctrl-C, Ctrl-Break and close events) end the run at once: `file` (held by `handle`, may be
-// kNoHandle) is removed if `file` still names it, `toOutput` goes to standard output, and
-// `before`, the request's name and `after` to standard error; the exit status is 128 plus the
-// signal number (130 for Ctrl-C and Ctrl-Break, 129 for a closed console). The texts must live
-// for the whole run.
+// Holds the requests to stop (POSIX: SIGINT, SIGHUP and SIGTERM; Windows: the console's
+// Ctrl-C, Ctrl-Break and close events): one that comes waits until stopOnRequest, or until the
+// process ends. Start-up holds them while it creates temp.cfg; the run holds them from the moment
+// it puts a file in place or removes temp.cfg, so that what has begun is finished.
+void holdStopRequests();
+// Makes the requests to stop end the run at once, from now on and for one that was held: `file`
+// (held by `handle`, may be kNoHandle) is removed if `file` still names it, `toOutput` goes to
+// standard output, and `before`, the request's name and `after` to standard error; the exit
+// status is 128 plus the signal number (130 for Ctrl-C and Ctrl-Break, 129 for a closed console).
+// The texts must live for the whole run.
 void stopOnRequest(Handle handle, const char* file, const char* toOutput, const char* before,
                    const char* after);
-// From here on a request to stop waits until the process ends: what has begun is finished.
-void deferStopRequests();
 
 // Makes an existing file writable so that it can be replaced later: on Windows clears its
 // read-only, hidden and system attributes, on POSIX adds write permission for its owner. A

@@ -127,6 +127,11 @@ void prepareStandardStreams() {
   ::signal(SIGXFSZ, SIG_IGN);
 }
 
+void holdStopRequests() {
+  const sigset_t set = stopSignals();
+  ::sigprocmask(SIG_BLOCK, &set, nullptr);
+}
+
 void stopOnRequest(Handle handle, const char* file, const char* toOutput, const char* before,
                    const char* after) {
   stopReport = StopReport{static_cast<int>(handle), file, toOutput, before, after};
@@ -136,11 +141,8 @@ void stopOnRequest(Handle handle, const char* file, const char* toOutput, const 
   action.sa_mask = stopSignals();
   for (const int signalNumber : kStopSignals)
     ::sigaction(signalNumber, &action, nullptr);
-}
-
-void deferStopRequests() {
   const sigset_t set = stopSignals();
-  ::sigprocmask(SIG_BLOCK, &set, nullptr);
+  ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 void clearAttributes(const char* path) {

@@ -70,7 +70,7 @@ struct StopReport {
 StopReport stopReport;
 
 // Where the run stands for the console event handler, which runs on a thread of its own.
-enum : LONG { kWorking, kStopping, kFinishing };
+enum : LONG { kWorking, kStopping, kHolding };
 volatile LONG runPhase = kWorking;
 
 void writeText(DWORD stream, const char* text) {
@@ -97,11 +97,14 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
     default:
       return FALSE;
   }
-  if (InterlockedCompareExchange(&runPhase, kStopping, kWorking) != kWorking) {
-    // The file is being put in place: let that end. A closed console ends the process when
-    // this returns, so wait for the run to end first.
-    if (event == CTRL_CLOSE_EVENT) Sleep(5000);
-    return TRUE;
+  for (;;) {
+    const LONG phase = InterlockedCompareExchange(&runPhase, kStopping, kWorking);
+    if (phase == kWorking) break;
+    // Another event is ending the run already.
+    if (phase == kStopping) return TRUE;
+    // Held: wait until start-up is done, or until the run ends by itself. A closed console
+    // ends the process when this returns, so this must not return first.
+    Sleep(10);
   }
   if (stopReport.handle != INVALID_HANDLE_VALUE) deleteOnClose(stopReport.handle);
   writeText(STD_OUTPUT_HANDLE, stopReport.toOutput);
@@ -140,15 +143,18 @@ void prepareStandardStreams() {
   if (_get_osfhandle(2) < 0) std::freopen("NUL", "wb", stderr);
 }
 
-void stopOnRequest(Handle handle, const char*, const char* toOutput, const char* before,
-                   const char* after) {
-  stopReport = StopReport{asHandle(handle), toOutput, before, after};
-  SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+void holdStopRequests() {
+  static const bool installed = SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0;
+  static_cast<void>(installed);
+  // The handler may be stopping the run right now; it ends the process soon.
+  if (InterlockedCompareExchange(&runPhase, kHolding, kWorking) == kStopping) Sleep(INFINITE);
 }
 
-void deferStopRequests() {
-  // The handler may be stopping the run right now; it ends the process soon.
-  if (InterlockedCompareExchange(&runPhase, kFinishing, kWorking) == kStopping) Sleep(INFINITE);
+void stopOnRequest(Handle handle, const char*, const char* toOutput, const char* before,
+                   const char* after) {
+  // The handler is in place since holdStopRequests, which start-up calls first.
+  stopReport = StopReport{asHandle(handle), toOutput, before, after};
+  InterlockedExchange(&runPhase, kWorking);
 }
 
 void clearAttributes(const char* path) {
