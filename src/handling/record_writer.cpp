@@ -4,6 +4,7 @@
 #include <string>
 
 #include "flow/state.h"
+#include "handling/line_split.h"
 #include "handling/record_line.h"
 #include "platform/platform.h"
 
@@ -59,6 +60,8 @@ void writeEditedFile() {
     return;
   }
   checkUnchanged();
-  copyReplacingLine(handlingIn, tempOut, currentLineNumber, buildRecordLine(record));
+  std::string line = buildRecordLine(record);
+  line += tailAfterFields(currentLine);
+  copyReplacingLine(handlingIn, tempOut, currentLineNumber, line);
   checkUnchanged();
 }

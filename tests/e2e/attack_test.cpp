@@ -22,16 +22,20 @@ using namespace texts;
 namespace {
 
 // A vehicle line whose values are their column numbers, and the same line after "B 9.5".
-std::string targetLine() {
-  std::string line = "ZZTARGET";
+std::string targetLine(const std::string& id = "ZZTARGET") {
+  std::string line = id;
   for (int column = 1; column <= 32; ++column)
     line += " " + std::to_string(column);
   return line;
 }
-const std::string kEditedTarget =
-    written("ZZTARGET", "9.5 2 3 4 5 6 7 8 9",
-            "10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29", "30", "31 32");
+std::string editedTarget(const std::string& id = "ZZTARGET") {
+  return written(id, "9.5 2 3 4 5 6 7 8 9",
+                 "10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29", "30", "31 32");
+}
+const std::string kEditedTarget = editedTarget();
 const std::string kTargetEdit = "1 ZZTARGET B 9.5 0 0\n";
+// Two extra columns and a comment after the 33rd column, which every edit keeps as they are.
+const std::string kExtrasTail = "\t33  34 \t; spare  wheel ";
 
 // A synthetic handling file of about `bytes` bytes whose last line is the target, so that the
 // lookup reads all of it; and the same file as the edit writes it.
@@ -268,11 +272,12 @@ TEST_F(EditorTest, HostileDirectoryStates) {
 }
 
 // Lines no real handling file has: every one comes back byte for byte, CR LF after each, and
-// only the chosen one becomes the record line.
+// only the chosen one becomes the record line, followed by whatever it held after its 33rd field.
 TEST_F(EditorTest, HostileFileContents) {
   std::string many = "MANY";
   for (int field = 1; field <= 100000; ++field)
     many += " f" + std::to_string(field);
+  const std::string manyTail = many.substr(many.find(" f33 "));
   std::string longLine = "LONG";
   while (longLine.size() < 10 * 1000 * 1000)
     longLine += " x";
@@ -285,6 +290,7 @@ TEST_F(EditorTest, HostileFileContents) {
       "CR\rinside\rthe line 1 2",
       "   ",
       targetLine(),
+      targetLine("EXTRAS") + kExtrasTail,
       "$only a marker",
       "the last line, without a line end",
   };
@@ -309,9 +315,18 @@ TEST_F(EditorTest, HostileFileContents) {
        edited(3, written("MANY", "9 f2 f3 f4 f5 f6 f7 f8 f9",
                          "f10 f11 f12 f13 f14 f15 f16 f17 f18 f19 f20 f21 f22 f23 f24 f25 f26 "
                          "f27 f28 f29",
-                         "f30", "f31 f32"))},
+                         "f30", "f31 f32") +
+                     manyTail)},
       {"the 10 MB line", "1 LONG B 1 0 0",
-       edited(2, written("LONG", "1 x x x x x x x x", twentyXs, "x", "x x"))},
+       edited(2, written("LONG", "1 x x x x x x x x", twentyXs, "x", "x x") +
+                     longLine.substr(std::strlen("LONG") + 32 * 2))},
+      {"two extra columns and a comment, by hand", "1 EXTRAS B 9.5 0 0",
+       edited(8, editedTarget("EXTRAS") + kExtrasTail)},
+      {"two extra columns and a comment, by a preset", "4 EXTRAS 0",
+       edited(8, written("EXTRAS", "1 2 3 4 5 6 7 8 9",
+                         "10 11 12 13 14 15 16 17 18 19 20 21 22 23 0.09 25 26 27 28 29", "30",
+                         "31 32") +
+                     kExtrasTail)},
       {"bytes 0x80 to 0xFF and NUL, typed and read", "1 \x80\xff C \xe9t\xe9\xff 0 0",
        edited(4,
               written(std::string("BYTES\0\x80\xff\xfe", 9),
