@@ -28,9 +28,11 @@ TEST_F(EditorTest, ReadOnlyAttributeIsCleared) {
 }
 
 // Another program holds handling.cfg open without delete sharing while the editor waits at the
-// final menu: the file cannot be replaced, so it keeps its bytes and the edit is kept beside it.
+// final menu: the file cannot be replaced, so it keeps its bytes and the edit is kept beside it,
+// under a name that an earlier kept edit does not have.
 TEST_F(EditorTest, HandlingFileHeldOpenByAnotherProgram) {
   SKIP_UNLESS_WINE();
+  writeFile(path("handling.cfg.new"), "an earlier kept edit\r\n");
   const std::string holdOut = (root_ / "hold.out").string();
   const std::string holdErr = (root_ / "hold.err").string();
   std::unique_ptr<ChildProcess> holder;
@@ -48,5 +50,6 @@ TEST_F(EditorTest, HandlingFileHeldOpenByAnotherProgram) {
   RunResult held;
   holder->finish(&held);
   EXPECT_EQ(held.exitStatus, 0);
-  expectEditKept(result, "Permission denied");
+  expectEditKept(result, "Permission denied", "handling.cfg.new.2");
+  EXPECT_EQ(readFile(path("handling.cfg.new")), "an earlier kept edit\r\n");
 }
