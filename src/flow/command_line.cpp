@@ -11,12 +11,13 @@ constexpr const char* kVersionLine = "vehicle-editor " VEHICLE_EDITOR_VERSION "\
 constexpr const char* kHelp =
     "Usage: vehicle-editor [--help | --version]\n"
     "\n"
-    "Changes the handling values of one vehicle in handling.cfg, the Velmora Shores file in the\n"
-    "folder it is started in, through numbered menus; \"0\" at the first menu changes nothing.\n"
-    "To abandon a run at any prompt without changing anything: Ctrl-C, or end the input\n"
-    "(Ctrl-D; on Windows Ctrl-Z, then Enter).\n"
+    "Changes the handling values of one vehicle in handling.cfg, the Velmora Shores\n"
+    "file in the folder it is started in, through numbered menus; \"0\" at the first\n"
+    "menu leaves without editing.\n"
+    "To abandon a run at any prompt without changing anything: Ctrl-C, or end the\n"
+    "input (Ctrl-D; on Windows Ctrl-Z, then Enter).\n"
     "More in README.md: beside vehicle-editor.exe in the Windows release, in\n"
-    "share/doc/vehicle-editor under the Linux installation, at the top of the source folder.\n";
+    "share/doc/vehicle-editor in the Linux installation, at the top of the sources.\n";
 
 }  // namespace
 
