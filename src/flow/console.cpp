@@ -2,16 +2,26 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iomanip>
 #include <iostream>
 
 #include "flow/replace_file.h"
 #include "flow/state.h"
+#include "handling/line_split.h"
+#include "platform/platform.h"
 
 std::string readWord() {
   std::string word;
   // Without this check a closed input would leave every answer empty and the prompt would
   // repeat for ever.
-  if (!(std::cin >> word)) abandonRun("the input ended before the editing was done");
+  if (!(std::cin >> std::setw(static_cast<int>(kMaxAnswerBytes)) >> word))
+    abandonRun("the input ended before the editing was done");
+  if (word.size() == kMaxAnswerBytes) {
+    const int next = std::cin.peek();
+    if (next != std::char_traits<char>::eof() && !isFieldSeparator(static_cast<char>(next))) {
+      abandonRun("an answer was longer than " + std::to_string(kMaxAnswerBytes) + " bytes");
+    }
+  }
   return word;
 }
 
@@ -28,6 +38,14 @@ void reportNotChanged(const std::string& why) {
   std::cout.flush();
   std::cerr << "vehicle-editor: " << why << "; " << kHandlingFileName << " was not changed.\n";
   exitStatus = 1;
+}
+
+void abandonOnStopRequest() {
+  // The stop handler cannot build text, so the report is made here, around the request's name.
+  // A request held since start-up began is acted on now.
+  static const std::string before = "vehicle-editor: stopped by ";
+  static const std::string after = "; " + std::string(kHandlingFileName) + " was not changed.\n";
+  platform::stopOnRequest(tempLock, kTempFileName, "\n", before.c_str(), after.c_str());
 }
 
 void abandonRun(const std::string& why) {

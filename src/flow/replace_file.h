@@ -1,14 +1,21 @@
 #pragma once
 
-// Closes and removes temp.cfg when this run created it; a file of that name that this run could
-// not create (a folder, say) is left alone.
+#include <string>
+
+// Closes and removes the temp.cfg this run created and locked; a file of that name that this
+// run did not create (a folder, another program's file) is left alone.
 void discardTempFile();
 
 // Closes handling.cfg, and finishes temp.cfg: flushed, on disk and closed. When temp.cfg could
 // not be created or written in full, removes it and reports that handling.cfg was not changed.
 void closeFiles();
 
-// Puts the finished temp.cfg in the place of handling.cfg in one atomic step, keeping the
-// permission bits, and reports the outcome. Does nothing unless closeFiles finished temp.cfg;
-// keeps the edit in temp.cfg when another program changed handling.cfg since start-up.
+// Puts the finished temp.cfg in the place of handling.cfg in one atomic step, keeping the owner
+// and permission bits, and reports the outcome; says so when that breaks a link. Does nothing
+// unless closeFiles finished temp.cfg, and never puts in place a temp.cfg that another program
+// replaced. When another program changed handling.cfg since start-up, or it cannot be replaced,
+// keeps the edit under the name keptEditName gives.
 void replaceHandlingFile();
+
+// "handling.cfg.new" for 1, "handling.cfg.new.2" for 2, and so on.
+std::string keptEditName(int number);

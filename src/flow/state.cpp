@@ -3,6 +3,7 @@
 LineReader handlingIn;
 platform::FileStamp handlingStamp;
 OutputFile tempOut;
+platform::Handle tempLock = platform::kNoHandle;
 std::string tempOutError;
 std::string currentLine;
 std::size_t currentLineNumber = 0;

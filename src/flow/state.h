@@ -30,9 +30,14 @@ extern LineReader handlingIn;
 extern platform::FileStamp handlingStamp;
 // temp.cfg, created empty by startUp; written by writeEditedFile, finished by closeFiles.
 extern OutputFile tempOut;
+// temp.cfg held by startUp for the whole run: the lock that keeps a second editor out of this
+// folder, and what tells this run's temp.cfg from a file another program put in its place.
+// Closed by discardTempFile.
+extern platform::Handle tempLock;
 // Why startUp could not create temp.cfg (empty when it could); read by closeFiles.
 extern std::string tempOutError;
-// The chosen vehicle's line, without its line end; set by lookUpVehicle, read by splitLine.
+// The chosen vehicle's line, without its line end; set by lookUpVehicle, read by splitLine and
+// by writeEditedFile, which keeps what the line holds after its 33rd field.
 extern std::string currentLine;
 // Where that line stands in handling.cfg, counting every line from 0; set by lookUpVehicle,
 // read by writeEditedFile, which puts the record line in exactly that place.

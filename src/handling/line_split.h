@@ -11,5 +11,9 @@ bool isFieldSeparator(char c);
 // anything after the 33rd field is ignored.
 HandlingRecord splitFields(std::string_view line);
 
+// What `line` holds after its 33rd field, from the separators right after that field to the end,
+// when a 34th field follows; empty otherwise, so separators alone at the end are not kept.
+std::string_view tailAfterFields(std::string_view line);
+
 // Fills `record` from `currentLine`.
 void splitLine();

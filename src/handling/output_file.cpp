@@ -13,6 +13,7 @@ void OutputFile::attach(std::FILE* file) {
   file_ = file;
   error_.clear();
   used_ = 0;
+  written_ = 0;
   if (file_) {
     buffer_.resize(kBufferSize);
     // The buffer here does the work; the stream's own would only copy everything once more.
@@ -22,6 +23,7 @@ void OutputFile::attach(std::FILE* file) {
 
 void OutputFile::writeLine(std::string_view text) {
   if (!file_ || !error_.empty()) return;
+  written_ += text.size() + 2;
   append(text);
   append("\r\n");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -34,6 +35,9 @@ class OutputFile {
   // Closes without any check, for a file that is about to be removed.
   void abandon();
 
+  // How many bytes writeLine was given since attach, line ends included.
+  std::uint64_t bytesWritten() const { return written_; }
+
  private:
   void append(std::string_view bytes);
   void writeOut(std::string_view bytes);
@@ -43,4 +47,5 @@ class OutputFile {
   std::vector<char> buffer_;
   std::size_t used_ = 0;  // bytes of buffer_ not yet handed to the system
   std::string error_;
+  std::uint64_t written_ = 0;
 };

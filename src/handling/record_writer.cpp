@@ -4,6 +4,7 @@
 #include <string>
 
 #include "flow/state.h"
+#include "handling/line_split.h"
 #include "handling/record_line.h"
 #include "platform/platform.h"
 
@@ -36,7 +37,17 @@ namespace {
 // another program rewrote in place would give a copy that is neither its file nor ours.
 void checkUnchanged() {
   platform::FileStamp now;
-  if (platform::stampOf(handlingIn.file(), &now) && now == handlingStamp) return;
+  platform::FileStamp named;
+  std::string ignored;
+  if (platform::stampOf(handlingIn.file(), &now)) {
+    const bool stillNamed =
+        platform::stampOf(kHandlingFileName, &named, &ignored) && named.isSameFileAs(handlingStamp);
+    // Deleting or moving a file changes what the system says of it, not its bytes: a file that
+    // no longer has its name (deleted by hand, say) is compared by its size and last write.
+    if (stillNamed ? now == handlingStamp
+                   : now.size == handlingStamp.size && now.modified == handlingStamp.modified)
+      return;
+  }
   tempOut.markIncomplete("another program changed " + std::string(kHandlingFileName) +
                          " during the editing");
 }
@@ -49,6 +60,8 @@ void writeEditedFile() {
     return;
   }
   checkUnchanged();
-  copyReplacingLine(handlingIn, tempOut, currentLineNumber, buildRecordLine(record));
+  std::string line = buildRecordLine(record);
+  line += tailAfterFields(currentLine);
+  copyReplacingLine(handlingIn, tempOut, currentLineNumber, line);
   checkUnchanged();
 }

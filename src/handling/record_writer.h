@@ -12,6 +12,7 @@
 void copyReplacingLine(LineReader& in, OutputFile& out, std::size_t lineNumber,
                        std::string_view replacement);
 
-// Writes all of temp.cfg: handling.cfg line by line, with the record line in place of the
-// chosen vehicle's line. Says "Couldn't open the temporary file." when temp.cfg is not open.
+// Writes all of temp.cfg: handling.cfg line by line, with the record line, followed by whatever
+// the chosen vehicle's line held after its 33rd field, in place of that line. Says "Couldn't
+// open the temporary file." when temp.cfg is not open.
 void writeEditedFile();

@@ -1,5 +1,5 @@
-// The few file operations that differ between POSIX and Windows. The rest of the editor is
-// portable C++17 and reaches the operating system only through these functions.
+// The few file and process operations that differ between POSIX and Windows. The rest of the
+// editor is portable C++17 and reaches the operating system only through these functions.
 #pragma once
 
 #include <cstdint>
@@ -8,19 +8,56 @@
 
 namespace platform {
 
+// A file the editor holds open through the system's own handle (a descriptor on POSIX, a HANDLE
+// on Windows), beside any C stream on the same file.
+using Handle = std::intptr_t;
+inline constexpr Handle kNoHandle = -1;
+
+// Opens the null device on each of the standard streams (input, output, error) that the process
+// was started without, so that no file the editor opens later takes a standard stream's place:
+// a missing input then reads as ended, missing output goes nowhere. Also makes a write past a
+// file size limit, or to a reader that has gone, fail as an error instead of ending the process.
+void prepareStandardStreams();
+
+// Holds the requests to stop (POSIX: SIGINT, SIGHUP and SIGTERM; Windows: the console's
+// Ctrl-C, Ctrl-Break and close events): one that comes waits until stopOnRequest, or until the
+// process ends. Start-up holds them while it creates temp.cfg; the run holds them from the moment
+// it puts a file in place or removes temp.cfg, so that what has begun is finished.
+void holdStopRequests();
+// Makes the requests to stop end the run at once, from now on and for one that was held: `file`
+// (held by `handle`, may be kNoHandle) is removed if `file` still names it, `toOutput` goes to
+// standard output, and `before`, the request's name and `after` to standard error; the exit
+// status is 128 plus the signal number (130 for Ctrl-C and Ctrl-Break, 129 for a closed console).
+// The texts must live for the whole run.
+void stopOnRequest(Handle handle, const char* file, const char* toOutput, const char* before,
+                   const char* after);
+
 // Makes an existing file writable so that it can be replaced later: on Windows clears its
-// read-only, hidden and system attributes, on POSIX adds write permission for its owner.
-// Failures are ignored; a file that stays locked shows up when it is replaced.
+// read-only, hidden and system attributes, on POSIX adds write permission for its owner. A
+// symbolic link, or a file with more than one name, is left alone: the change would reach the
+// file under its other names. Failures are ignored.
 void clearAttributes(const char* path);
 
 // Opens `path` for reading in binary mode. Returns nullptr when it is missing, unreadable or
 // not a regular file (a directory or a pipe of that name is refused without blocking).
 std::FILE* openForReading(const char* path);
 
+// What createLocked found.
+enum class CreateResult { created, inUse, failed };
+
 // Creates `path` as an empty regular file open for writing in binary mode, emptying a regular
-// file of that name. A symbolic link of that name is removed first and never followed.
-// Returns nullptr and sets `error` to the system's reason on failure.
-std::FILE* createForWriting(const char* path, std::string* error);
+// file of that name, and locks it for the rest of the run. A symbolic link of that name is
+// removed first and never followed. On success `*file` is the stream to write and `*lock` a
+// second handle on the same file, which keeps the lock after the stream is closed and until the
+// process ends. inUse: another process holds the lock, and the file was not touched. failed:
+// `error` holds the system's reason.
+CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std::string* error);
+
+// Whether `path` still names the file held by `handle` (not another file put there, or none).
+bool namesFile(const char* path, Handle handle);
+
+// Removes `path` when it names the file held by `handle`, and closes `handle`.
+void removeAndClose(const char* path, Handle handle);
 
 // Asks the system to start writing what `file` holds to the disk, without waiting for it.
 void startWriteback(std::FILE* file);
@@ -29,37 +66,50 @@ void startWriteback(std::FILE* file);
 // Returns false and sets `error` when either step fails.
 bool flushToDisk(std::FILE* file, std::string* error);
 
-// What tells one state of a file from another: which file it is (where the system says so), its
-// size and the time of its last change. Two equal stamps mean nobody changed the file between.
+// What tells one state of a file from another: which file it is, its size, the time of its last
+// write and the time of its last change of any kind (which no program can set back). Two equal
+// stamps mean nobody changed the file between.
 struct FileStamp {
   std::uint64_t device = 0;
   std::uint64_t fileId = 0;
   std::uint64_t size = 0;
   std::int64_t modified = 0;
+  std::int64_t changed = 0;
 
   bool operator==(const FileStamp& other) const {
     return device == other.device && fileId == other.fileId && size == other.size &&
-           modified == other.modified;
+           modified == other.modified && changed == other.changed;
   }
   bool operator!=(const FileStamp& other) const { return !(*this == other); }
+  bool isSameFileAs(const FileStamp& other) const {
+    return device == other.device && fileId == other.fileId;
+  }
 };
 
-// The stamp of the open `file`. False when it cannot be read.
+// The stamp of the open `file`, or of the file held by `handle`. False when it cannot be read.
 bool stampOf(std::FILE* file, FileStamp* stamp);
-// The stamp of the file named `path`; false with the system's reason in `error` when there is
-// none to read (for instance "No such file or directory").
+bool stampOf(Handle handle, FileStamp* stamp);
+// The stamp of the file named `path`, through a symbolic link; false with the system's reason
+// in `error` when there is none to read (for instance "No such file or directory").
 bool stampOf(const char* path, FileStamp* stamp, std::string* error);
 
-// Gives `to` the permission bits of `from` where the system has them. Best effort.
-void copyPermissions(const char* from, const char* to);
+// How the name `path` reaches its file, when other names reach it too.
+struct Links {
+  bool symbolic = false;  // `path` is a symbolic link, to `target`
+  std::string target;
+  bool hard = false;  // the file has more names than this one
+};
+Links linksOf(const char* path);
 
-// Puts the file `from` in the place of `to` in one atomic step, replacing `to` when it exists,
-// and makes the change survive a power cut. On failure both names are as they were and `error`
-// holds the system's reason.
-bool replaceFile(const char* from, const char* to, std::string* error);
+// Gives the file held by `handle` the owner, group and permission bits of the file `from`, as
+// far as the system allows: when it refuses the owner, the group alone. Best effort.
+void copyOwnerAndPermissions(const char* from, Handle handle);
 
-// Removes the file `path`; never removes a directory. Returns false when it could not.
-bool removeFile(const char* path);
+// Gives the file `from`, held by `handle`, the name `to` in one atomic step, replacing `to` when
+// `replace` is true; otherwise fails with `exists` set when `to` exists. Makes the change
+// survive a power cut. On failure both names are as they were and `error` holds the reason.
+bool renameFile(Handle handle, const char* from, const char* to, bool replace, bool* exists,
+                std::string* error);
 
 // The system's description of the C library's last error (errno).
 std::string lastErrorText();

@@ -1,4 +1,7 @@
 #include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,11 +44,110 @@ std::FILE* wrap(int fd, const char* mode, std::string* error) {
   return file;
 }
 
+bool sameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Async-signal-safe: the stop handler calls it.
+bool namesDescriptor(const char* path, int fd) {
+  struct stat named;
+  struct stat held;
+  return ::lstat(path, &named) == 0 && ::fstat(fd, &held) == 0 && sameFile(named, held);
+}
+
+// What the stop handler needs; set once by stopOnRequest, before the handler is installed.
+struct StopReport {
+  int fd = -1;
+  const char* file = nullptr;
+  const char* toOutput = "";
+  const char* before = "";
+  const char* after = "";
+};
+StopReport stopReport;
+
+constexpr int kStopSignals[] = {SIGINT, SIGHUP, SIGTERM};
+
+void writeText(int fd, const char* text) {
+  ssize_t ignored = ::write(fd, text, std::strlen(text));
+  static_cast<void>(ignored);
+}
+
+extern "C" void onStopSignal(int signalNumber) {
+  if (stopReport.fd >= 0 && namesDescriptor(stopReport.file, stopReport.fd))
+    ::unlink(stopReport.file);
+  const char* name = signalNumber == SIGINT   ? "SIGINT"
+                     : signalNumber == SIGHUP ? "SIGHUP"
+                                              : "SIGTERM";
+  writeText(STDOUT_FILENO, stopReport.toOutput);
+  writeText(STDERR_FILENO, stopReport.before);
+  writeText(STDERR_FILENO, name);
+  writeText(STDERR_FILENO, stopReport.after);
+  ::_exit(128 + signalNumber);
+}
+
+sigset_t stopSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signalNumber : kStopSignals)
+    sigaddset(&set, signalNumber);
+  return set;
+}
+
+FileStamp stampFrom(const struct stat& info) {
+  FileStamp stamp;
+  stamp.device = static_cast<std::uint64_t>(info.st_dev);
+  stamp.fileId = static_cast<std::uint64_t>(info.st_ino);
+  stamp.size = static_cast<std::uint64_t>(info.st_size);
+  stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
+                   static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+  stamp.changed = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 +
+                  static_cast<std::int64_t>(info.st_ctim.tv_nsec);
+  return stamp;
+}
+
+// The rename is an entry in the folder: syncing the folder makes it survive a power cut.
+void syncFolder() {
+  const int folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    ::fsync(folder);
+    ::close(folder);
+  }
+}
+
 }  // namespace
+
+void prepareStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    // open() takes the lowest free descriptor, which is this one.
+    const int opened = ::open("/dev/null", O_RDWR);
+    if (opened >= 0 && opened != fd) ::close(opened);
+  }
+  ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGXFSZ, SIG_IGN);
+}
+
+void holdStopRequests() {
+  const sigset_t set = stopSignals();
+  ::sigprocmask(SIG_BLOCK, &set, nullptr);
+}
+
+void stopOnRequest(Handle handle, const char* file, const char* toOutput, const char* before,
+                   const char* after) {
+  stopReport = StopReport{static_cast<int>(handle), file, toOutput, before, after};
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = onStopSignal;
+  action.sa_mask = stopSignals();
+  for (const int signalNumber : kStopSignals)
+    ::sigaction(signalNumber, &action, nullptr);
+  const sigset_t set = stopSignals();
+  ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
 
 void clearAttributes(const char* path) {
   struct stat info;
-  if (::stat(path, &info) == 0 && S_ISREG(info.st_mode))
+  if (::lstat(path, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1)
     ::chmod(path, (info.st_mode & 07777) | S_IWUSR);
 }
 
@@ -53,11 +155,53 @@ std::FILE* openForReading(const char* path) {
   return wrap(openRegular(path, O_RDONLY, nullptr), "rb", nullptr);
 }
 
-std::FILE* createForWriting(const char* path, std::string* error) {
-  struct stat info;
-  if (::lstat(path, &info) == 0 && S_ISLNK(info.st_mode)) ::unlink(path);
-  // O_NOFOLLOW: a link that appears after the check above is refused, not followed.
-  return wrap(openRegular(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, error), "wb", error);
+CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std::string* error) {
+  // Another editor may put its temp.cfg in place (or remove it) between our open and our lock:
+  // the lock is then on a file that no longer has this name, and we start again.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    struct stat info;
+    if (::lstat(path, &info) == 0 && S_ISLNK(info.st_mode)) ::unlink(path);
+    // No O_TRUNC: another editor's file is only emptied once we hold its lock. O_NOFOLLOW: a
+    // link that appears after the check above is refused, not followed.
+    const int fd = openRegular(path, O_WRONLY | O_CREAT | O_NOFOLLOW, error);
+    if (fd < 0) return CreateResult::failed;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      const bool held = errno == EWOULDBLOCK;
+      if (!held) *error = lastErrorText();
+      ::close(fd);
+      return held ? CreateResult::inUse : CreateResult::failed;
+    }
+    if (!namesDescriptor(path, fd)) {
+      ::close(fd);
+      continue;
+    }
+    const int second = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (second < 0 || ::ftruncate(fd, 0) != 0) {
+      *error = lastErrorText();
+      if (second >= 0) ::close(second);
+      ::close(fd);
+      return CreateResult::failed;
+    }
+    *file = wrap(fd, "wb", error);
+    if (!*file) {
+      ::close(second);
+      return CreateResult::failed;
+    }
+    *lock = second;
+    return CreateResult::created;
+  }
+  *error = "it kept being replaced by another program";
+  return CreateResult::failed;
+}
+
+bool namesFile(const char* path, Handle handle) {
+  return namesDescriptor(path, static_cast<int>(handle));
+}
+
+void removeAndClose(const char* path, Handle handle) {
+  if (handle == kNoHandle) return;
+  if (namesFile(path, handle)) ::unlink(path);
+  ::close(static_cast<int>(handle));
 }
 
 void startWriteback(std::FILE* file) {
@@ -73,23 +217,13 @@ bool flushToDisk(std::FILE* file, std::string* error) {
   return true;
 }
 
-namespace {
-
-FileStamp stampFrom(const struct stat& info) {
-  FileStamp stamp;
-  stamp.device = static_cast<std::uint64_t>(info.st_dev);
-  stamp.fileId = static_cast<std::uint64_t>(info.st_ino);
-  stamp.size = static_cast<std::uint64_t>(info.st_size);
-  stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
-                   static_cast<std::int64_t>(info.st_mtim.tv_nsec);
-  return stamp;
+bool stampOf(std::FILE* file, FileStamp* stamp) {
+  return stampOf(static_cast<Handle>(::fileno(file)), stamp);
 }
 
-}  // namespace
-
-bool stampOf(std::FILE* file, FileStamp* stamp) {
+bool stampOf(Handle handle, FileStamp* stamp) {
   struct stat info;
-  if (::fstat(::fileno(file), &info) != 0) return false;
+  if (::fstat(static_cast<int>(handle), &info) != 0) return false;
   *stamp = stampFrom(info);
   return true;
 }
@@ -104,27 +238,55 @@ bool stampOf(const char* path, FileStamp* stamp, std::string* error) {
   return true;
 }
 
-void copyPermissions(const char* from, const char* to) {
+Links linksOf(const char* path) {
+  Links links;
   struct stat info;
-  if (::stat(from, &info) == 0 && S_ISREG(info.st_mode)) ::chmod(to, info.st_mode & 07777);
+  if (::lstat(path, &info) != 0) return links;
+  if (S_ISLNK(info.st_mode)) {
+    links.symbolic = true;
+    char target[4096];
+    const ssize_t length = ::readlink(path, target, sizeof target);
+    if (length > 0) links.target.assign(target, static_cast<std::size_t>(length));
+  } else {
+    links.hard = info.st_nlink > 1;
+  }
+  return links;
 }
 
-bool replaceFile(const char* from, const char* to, std::string* error) {
-  if (std::rename(from, to) != 0) {
+void copyOwnerAndPermissions(const char* from, Handle handle) {
+  struct stat info;
+  if (::stat(from, &info) != 0 || !S_ISREG(info.st_mode)) return;
+  const int fd = static_cast<int>(handle);
+  // A user may give a file only a group they belong to, and only root may give it an owner.
+  if (::fchown(fd, info.st_uid, info.st_gid) != 0) {
+    const int ignored = ::fchown(fd, static_cast<uid_t>(-1), info.st_gid);
+    static_cast<void>(ignored);
+  }
+  // After the owner: a change of owner clears the set-user-ID and set-group-ID bits.
+  ::fchmod(fd, info.st_mode & 07777);
+}
+
+bool renameFile(Handle, const char* from, const char* to, bool replace, bool* exists,
+                std::string* error) {
+  *exists = false;
+  int result = 0;
+  if (replace) {
+    result = std::rename(from, to);
+  } else {
+    result = ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+    // A file system without that kind of rename: a second name cannot replace a file either.
+    if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+      result = ::link(from, to);
+      if (result == 0) ::unlink(from);
+    }
+  }
+  if (result != 0) {
+    *exists = errno == EEXIST;
     *error = lastErrorText();
     return false;
   }
-  // The rename is an entry in the folder: syncing the folder makes it survive a power cut.
-  const int folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) {
-    ::fsync(folder);
-    ::close(folder);
-  }
+  syncFolder();
   return true;
-}
-
-bool removeFile(const char* path) {
-  return ::unlink(path) == 0;
 }
 
 std::string lastErrorText() {

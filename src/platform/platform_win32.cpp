@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cwchar>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -39,7 +41,121 @@ bool isRegularFile(DWORD attributes) {
          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
 }
 
+HANDLE asHandle(Handle handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
+
+// Opens `path` only to ask about it: that access is granted whatever sharing other programs
+// allow, and a link of that name is asked about itself.
+HANDLE openToAsk(const char* path) {
+  return CreateFileA(path, FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+bool deleteOnClose(HANDLE handle) {
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = TRUE;
+  return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                    sizeof disposition) != 0;
+}
+
+// What the console event handler needs; set once by stopOnRequest, before it is installed.
+struct StopReport {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  const char* toOutput = "";
+  const char* before = "";
+  const char* after = "";
+};
+StopReport stopReport;
+
+// Where the run stands for the console event handler, which runs on a thread of its own.
+enum : LONG { kWorking, kStopping, kHolding };
+volatile LONG runPhase = kWorking;
+
+void writeText(DWORD stream, const char* text) {
+  DWORD written = 0;
+  WriteFile(GetStdHandle(stream), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+}
+
+BOOL WINAPI onConsoleEvent(DWORD event) {
+  const char* name = nullptr;
+  UINT status = 0;
+  switch (event) {
+    case CTRL_C_EVENT:
+      name = "Ctrl-C";
+      status = 130;
+      break;
+    case CTRL_BREAK_EVENT:
+      name = "Ctrl-Break";
+      status = 130;
+      break;
+    case CTRL_CLOSE_EVENT:
+      name = "the closing of the console";
+      status = 129;
+      break;
+    default:
+      return FALSE;
+  }
+  for (;;) {
+    const LONG phase = InterlockedCompareExchange(&runPhase, kStopping, kWorking);
+    if (phase == kWorking) break;
+    // Another event is ending the run already.
+    if (phase == kStopping) return TRUE;
+    // Held: wait until start-up is done, or until the run ends by itself. A closed console
+    // ends the process when this returns, so this must not return first.
+    Sleep(10);
+  }
+  if (stopReport.handle != INVALID_HANDLE_VALUE) deleteOnClose(stopReport.handle);
+  writeText(STD_OUTPUT_HANDLE, stopReport.toOutput);
+  writeText(STD_ERROR_HANDLE, stopReport.before);
+  writeText(STD_ERROR_HANDLE, name);
+  writeText(STD_ERROR_HANDLE, stopReport.after);
+  // Not ExitProcess: the main thread may hold the C library's locks, which it would wait for.
+  TerminateProcess(GetCurrentProcess(), status);
+  return TRUE;
+}
+
+FileStamp stampFromHandle(HANDLE handle, bool* ok) {
+  FileStamp stamp;
+  BY_HANDLE_FILE_INFORMATION info;
+  FILE_BASIC_INFO basic;
+  *ok = GetFileInformationByHandle(handle, &info) &&
+        GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic);
+  if (!*ok) return stamp;
+  const auto join = [](DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+  };
+  stamp.device = info.dwVolumeSerialNumber;
+  stamp.fileId = join(info.nFileIndexHigh, info.nFileIndexLow);
+  stamp.size = join(info.nFileSizeHigh, info.nFileSizeLow);
+  stamp.modified = basic.LastWriteTime.QuadPart;
+  stamp.changed = basic.ChangeTime.QuadPart;
+  return stamp;
+}
+
 }  // namespace
+
+void prepareStandardStreams() {
+  // A program started without a standard stream gets none in the C library either.
+  if (_get_osfhandle(0) < 0) std::freopen("NUL", "rb", stdin);
+  if (_get_osfhandle(1) < 0) std::freopen("NUL", "wb", stdout);
+  if (_get_osfhandle(2) < 0) std::freopen("NUL", "wb", stderr);
+}
+
+void holdStopRequests() {
+  static const bool installed = SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0;
+  static_cast<void>(installed);
+  // The handler may be stopping the run right now; it ends the process soon.
+  if (InterlockedCompareExchange(&runPhase, kHolding, kWorking) == kStopping) Sleep(INFINITE);
+}
+
+void stopOnRequest(Handle handle, const char*, const char* toOutput, const char* before,
+                   const char* after) {
+  // The handler is in place since holdStopRequests, which start-up calls first.
+  stopReport = StopReport{asHandle(handle), toOutput, before, after};
+  InterlockedExchange(&runPhase, kWorking);
+}
 
 void clearAttributes(const char* path) {
   SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
@@ -50,38 +166,73 @@ std::FILE* openForReading(const char* path) {
   return std::fopen(path, "rb");
 }
 
-std::FILE* createForWriting(const char* path, std::string* error) {
+CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std::string* error) {
   // Whatever file or link is there goes first, so that the new file is always a fresh regular
-  // file: deleting a link removes the link itself, never its target. Then CREATE_NEW refuses
-  // anything that reappeared in between instead of writing through it.
+  // file: deleting a link removes the link itself, never its target. A file that another
+  // editor holds cannot be deleted: that is the lock. Then CREATE_NEW refuses anything that
+  // reappeared in between instead of writing through it.
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      DeleteFileA(path);
+      if (!DeleteFileA(path) && GetLastError() == ERROR_SHARING_VIOLATION)
+        return CreateResult::inUse;
     } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
       RemoveDirectoryA(path);
     } else {
       *error = std::strerror(EISDIR);
-      return nullptr;
+      return CreateResult::failed;
     }
   }
-  const HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+  // No sharing: while the editor runs no other program can open, replace or delete the file.
+  const HANDLE handle = CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_SHARING_VIOLATION) return CreateResult::inUse;
+    *error = describeWindowsError(code);
+    return CreateResult::failed;
+  }
+  HANDLE second = INVALID_HANDLE_VALUE;
+  if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &second, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS)) {
     *error = describeWindowsError(GetLastError());
-    return nullptr;
+    deleteOnClose(handle);
+    CloseHandle(handle);
+    return CreateResult::failed;
   }
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-  std::FILE* file = fd < 0 ? nullptr : _fdopen(fd, "wb");
-  if (!file) {
+  *file = fd < 0 ? nullptr : _fdopen(fd, "wb");
+  if (!*file) {
     *error = lastErrorText();
+    deleteOnClose(second);
+    CloseHandle(second);
     if (fd < 0) {
       CloseHandle(handle);
     } else {
       _close(fd);
     }
+    return CreateResult::failed;
   }
-  return file;
+  *lock = reinterpret_cast<Handle>(second);
+  return CreateResult::created;
+}
+
+bool namesFile(const char* path, Handle handle) {
+  const HANDLE named = openToAsk(path);
+  if (named == INVALID_HANDLE_VALUE) return false;
+  bool namedOk = false;
+  bool heldOk = false;
+  const FileStamp a = stampFromHandle(named, &namedOk);
+  const FileStamp b = stampFromHandle(asHandle(handle), &heldOk);
+  CloseHandle(named);
+  return namedOk && heldOk && a.device == b.device && a.fileId == b.fileId;
+}
+
+void removeAndClose(const char*, Handle handle) {
+  if (handle == kNoHandle) return;
+  // Nobody else can have replaced the file while we held it without sharing: it goes by handle.
+  deleteOnClose(asHandle(handle));
+  CloseHandle(asHandle(handle));
 }
 
 void startWriteback(std::FILE*) {
@@ -96,54 +247,70 @@ bool flushToDisk(std::FILE* file, std::string* error) {
   return true;
 }
 
-namespace {
-
-std::uint64_t join(DWORD high, DWORD low) {
-  return (static_cast<std::uint64_t>(high) << 32) | low;
-}
-
-FileStamp stampFrom(DWORD sizeHigh, DWORD sizeLow, const FILETIME& lastWrite) {
-  FileStamp stamp;
-  stamp.size = join(sizeHigh, sizeLow);
-  stamp.modified =
-      static_cast<std::int64_t>(join(lastWrite.dwHighDateTime, lastWrite.dwLowDateTime));
-  return stamp;
-}
-
-}  // namespace
-
-// The file index is left out: a path can only be asked for its size and write time without
-// opening the file, which another program may hold locked.
 bool stampOf(std::FILE* file, FileStamp* stamp) {
-  BY_HANDLE_FILE_INFORMATION info;
-  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-  if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &info)) return false;
-  *stamp = stampFrom(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
-  return true;
+  return stampOf(static_cast<Handle>(_get_osfhandle(_fileno(file))), stamp);
+}
+
+bool stampOf(Handle handle, FileStamp* stamp) {
+  if (asHandle(handle) == INVALID_HANDLE_VALUE) return false;
+  bool ok = false;
+  *stamp = stampFromHandle(asHandle(handle), &ok);
+  return ok;
 }
 
 bool stampOf(const char* path, FileStamp* stamp, std::string* error) {
-  WIN32_FILE_ATTRIBUTE_DATA info;
-  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &info)) {
+  const HANDLE handle = CreateFileA(path, FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
     *error = describeWindowsError(GetLastError());
     return false;
   }
-  *stamp = stampFrom(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
-  return true;
+  bool ok = false;
+  *stamp = stampFromHandle(handle, &ok);
+  if (!ok) *error = describeWindowsError(GetLastError());
+  CloseHandle(handle);
+  return ok;
 }
 
-void copyPermissions(const char*, const char*) {
-  // Windows files carry no permission bits; the replacement keeps the folder's access rules.
+Links linksOf(const char* path) {
+  Links links;
+  const HANDLE handle = openToAsk(path);
+  if (handle == INVALID_HANDLE_VALUE) return links;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(handle, &info)) {
+    links.symbolic = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    links.hard = !links.symbolic && info.nNumberOfLinks > 1;
+  }
+  CloseHandle(handle);
+  return links;
 }
 
-bool replaceFile(const char* from, const char* to, std::string* error) {
-  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-  *error = describeWindowsError(GetLastError());
+void copyOwnerAndPermissions(const char*, Handle) {
+  // The new file takes the folder's access rules, as every file made there does.
+}
+
+bool renameFile(Handle handle, const char*, const char* to, bool replace, bool* exists,
+                std::string* error) {
+  // By handle: the very file this run wrote gets the new name, whatever else has a name here.
+  const std::size_t length = std::strlen(to);
+  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + (length + 1) * sizeof(WCHAR));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = replace ? TRUE : FALSE;
+  rename->RootDirectory = nullptr;
+  const int wide = MultiByteToWideChar(CP_ACP, 0, to, static_cast<int>(length), rename->FileName,
+                                       static_cast<int>(length));
+  rename->FileNameLength = static_cast<DWORD>(wide) * sizeof(WCHAR);
+  *exists = false;
+  if (wide > 0 && SetFileInformationByHandle(asHandle(handle), FileRenameInfo, rename,
+                                             static_cast<DWORD>(buffer.size()))) {
+    FlushFileBuffers(asHandle(handle));
+    return true;
+  }
+  const DWORD code = GetLastError();
+  *exists = code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS;
+  *error = describeWindowsError(code);
   return false;
-}
-
-bool removeFile(const char* path) {
-  return DeleteFileA(path) != 0;
 }
 
 std::string lastErrorText() {

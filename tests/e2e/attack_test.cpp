@@ -1,6 +1,7 @@
 // Attacks on the editor's promise: after any fault handling.cfg holds its old bytes or the
 // complete edited file, and no input, however odd, hangs the editor, crashes it or changes a
 // line it did not mean to change. Figures go to the report folder for scripts/test.sh to print.
+#include <signal.h>
 #include <sys/mount.h>
 
 #include <algorithm>
@@ -21,16 +22,20 @@ using namespace texts;
 namespace {
 
 // A vehicle line whose values are their column numbers, and the same line after "B 9.5".
-std::string targetLine() {
-  std::string line = "ZZTARGET";
+std::string targetLine(const std::string& id = "ZZTARGET") {
+  std::string line = id;
   for (int column = 1; column <= 32; ++column)
     line += " " + std::to_string(column);
   return line;
 }
-const std::string kEditedTarget =
-    written("ZZTARGET", "9.5 2 3 4 5 6 7 8 9",
-            "10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29", "30", "31 32");
+std::string editedTarget(const std::string& id = "ZZTARGET") {
+  return written(id, "9.5 2 3 4 5 6 7 8 9",
+                 "10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29", "30", "31 32");
+}
+const std::string kEditedTarget = editedTarget();
 const std::string kTargetEdit = "1 ZZTARGET B 9.5 0 0\n";
+// Two extra columns and a comment after the 33rd column, which every edit keeps as they are.
+const std::string kExtrasTail = "\t33  34 \t; spare  wheel ";
 
 // A synthetic handling file of about `bytes` bytes whose last line is the target, so that the
 // lookup reads all of it; and the same file as the edit writes it.
@@ -60,7 +65,8 @@ int killCount() {
 
 }  // namespace
 
-// SIGKILL at moments spread over whole runs: reading, writing, forcing to disk, replacing.
+// SIGKILL, and the requests to stop that the editor catches (SIGINT, SIGTERM, SIGHUP), at
+// moments spread over whole runs: reading, writing, forcing to disk, replacing.
 TEST_F(EditorTest, KilledAtAnyMoment) {
   SKIP_UNDER_WINE("the kills are sent to the Linux build");
   const std::string original = bigFile(4 << 20);
@@ -89,29 +95,43 @@ TEST_F(EditorTest, KilledAtAnyMoment) {
   const int kills = killCount();
   std::mt19937 random(20261207);
   std::uniform_real_distribution<double> within(0.0, 1.0);
+  const std::pair<int, const char*> signals[] = {
+      {SIGKILL, "SIGKILL"}, {SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
   std::map<std::string, int> phases;
+  std::map<std::string, int> sent;
   int landed = 0;
   int lost = 0;
+  int tempLeft = 0;
   for (int attempt = 0; landed < kills && attempt < 3 * kills; ++attempt) {
     reset();
+    const auto [signal, name] = signals[static_cast<std::size_t>(attempt) % std::size(signals)];
     const auto delay = std::chrono::duration_cast<Clock::duration>(
         span * ((attempt % kills) + within(random)) / kills);
     ChildProcess child(editorCommand(), path(""), (root_ / "stdout").string(),
                        (root_ / "stderr").string());
     child.type(kTargetEdit);
     std::this_thread::sleep_for(delay);
-    child.kill();
+    child.kill(signal);
     RunResult result;
     child.finish(&result);
-    if (result.signal == 0) {
+    // A request to stop that comes while the file is put in place waits for the end of the run.
+    const bool caught = signal != SIGKILL && result.exitStatus == 128 + signal;
+    if (result.signal == 0 && !caught) {
+      EXPECT_EQ(result.exitStatus, 0);
       EXPECT_EQ(readFile(path("handling.cfg")), edited);
       continue;
     }
     ++landed;
+    ++sent[name];
 
     const std::string handling = readFile(path("handling.cfg"));
     const bool hasTemp = exists("temp.cfg");
     const std::string temp = hasTemp ? readFile(path("temp.cfg")) : "";
+    // Caught, or, before the editor had started, ended by the signal with nothing touched.
+    if (signal != SIGKILL && hasTemp) {
+      ++tempLeft;
+      ADD_FAILURE() << name << " left temp.cfg behind";
+    }
     if (handling == edited && !hasTemp) {
       ++phases["after replacing"];
     } else if (handling == original && temp.empty()) {
@@ -131,9 +151,13 @@ TEST_F(EditorTest, KilledAtAnyMoment) {
   figures << "Kills: " << landed << " on a " << original.size() / (1 << 20)
           << " MiB file (a whole run takes "
           << std::chrono::duration_cast<std::chrono::milliseconds>(runs[1]).count() << " ms):";
+  for (const auto& [name, count] : sent)
+    figures << " " << name << " " << count << ";";
+  figures << "\n ";
   for (const auto& [phase, count] : phases)
     figures << " " << phase << " " << count << ";";
-  figures << " files lost: " << lost << ".";
+  figures << " files lost: " << lost << "; temp.cfg left by SIGINT, SIGTERM or SIGHUP: " << tempLeft
+          << ".";
   report("kills", figures.str());
 }
 
@@ -176,7 +200,7 @@ TEST_F(EditorTest, InjectedFaults) {
        false},
       {"rename", 1,
        "\nError deleting config.cfg: Input/output error\nvehicle-editor: handling.cfg was not "
-       "changed: Input/output error; the edited file was kept as temp.cfg.\n",
+       "changed: Input/output error; the edited file was kept as handling.cfg.new.\n",
        true},
       // The lookup's read, the copy's first read, and the read that would find the end.
       {"read:1", 1,
@@ -199,12 +223,14 @@ TEST_F(EditorTest, InjectedFaults) {
     SCOPED_TRACE(c.fault);
     writeFile(path("handling.cfg"), originalFile());
     fs::remove(path("temp.cfg"));
+    fs::remove(path("handling.cfg.new"));
     setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
     const RunResult result = run("1 INFERNUS R 2.5 0 0\n");
     EXPECT_EQ(result.err, c.err);
     EXPECT_EQ(result.exitStatus, c.exitStatus);
     EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
-    EXPECT_EQ(exists("temp.cfg"), c.editKept);
+    EXPECT_FALSE(exists("temp.cfg"));
+    EXPECT_EQ(exists("handling.cfg.new"), c.editKept);
     ++injected;
   }
   unsetenv("VEHICLE_EDITOR_FAULT");
@@ -246,11 +272,12 @@ TEST_F(EditorTest, HostileDirectoryStates) {
 }
 
 // Lines no real handling file has: every one comes back byte for byte, CR LF after each, and
-// only the chosen one becomes the record line.
+// only the chosen one becomes the record line, followed by whatever it held after its 33rd field.
 TEST_F(EditorTest, HostileFileContents) {
   std::string many = "MANY";
   for (int field = 1; field <= 100000; ++field)
     many += " f" + std::to_string(field);
+  const std::string manyTail = many.substr(many.find(" f33 "));
   std::string longLine = "LONG";
   while (longLine.size() < 10 * 1000 * 1000)
     longLine += " x";
@@ -263,6 +290,7 @@ TEST_F(EditorTest, HostileFileContents) {
       "CR\rinside\rthe line 1 2",
       "   ",
       targetLine(),
+      targetLine("EXTRAS") + kExtrasTail,
       "$only a marker",
       "the last line, without a line end",
   };
@@ -287,9 +315,18 @@ TEST_F(EditorTest, HostileFileContents) {
        edited(3, written("MANY", "9 f2 f3 f4 f5 f6 f7 f8 f9",
                          "f10 f11 f12 f13 f14 f15 f16 f17 f18 f19 f20 f21 f22 f23 f24 f25 f26 "
                          "f27 f28 f29",
-                         "f30", "f31 f32"))},
+                         "f30", "f31 f32") +
+                     manyTail)},
       {"the 10 MB line", "1 LONG B 1 0 0",
-       edited(2, written("LONG", "1 x x x x x x x x", twentyXs, "x", "x x"))},
+       edited(2, written("LONG", "1 x x x x x x x x", twentyXs, "x", "x x") +
+                     longLine.substr(std::strlen("LONG") + 32 * 2))},
+      {"two extra columns and a comment, by hand", "1 EXTRAS B 9.5 0 0",
+       edited(8, editedTarget("EXTRAS") + kExtrasTail)},
+      {"two extra columns and a comment, by a preset", "4 EXTRAS 0",
+       edited(8, written("EXTRAS", "1 2 3 4 5 6 7 8 9",
+                         "10 11 12 13 14 15 16 17 18 19 20 21 22 23 0.09 25 26 27 28 29", "30",
+                         "31 32") +
+                     kExtrasTail)},
       {"bytes 0x80 to 0xFF and NUL, typed and read", "1 \x80\xff C \xe9t\xe9\xff 0 0",
        edited(4,
               written(std::string("BYTES\0\x80\xff\xfe", 9),
@@ -303,6 +340,84 @@ TEST_F(EditorTest, HostileFileContents) {
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(readFile(path("handling.cfg")) == c.after) << "handling.cfg differs";
   }
+}
+
+// What surrounds the process: standard streams it was started without, a reader of its output
+// that has gone, requests to stop at a prompt. None changes handling.cfg or leaves temp.cfg.
+TEST_F(EditorTest, HostileSurroundings) {
+  const auto startedWithout = [](std::vector<int> closed) {
+    RunOptions options{{{"", nullptr, ""}}};
+    options.limits.closed = std::move(closed);
+    return options;
+  };
+  RunOptions readerGone{{{"", nullptr, "1 INFERNUS R 2.5 0 0\n"}}};
+  readerGone.limits.outputReaderGone = true;
+  const auto stopAtValue = [](int signal) {
+    return RunOptions{{{"", nullptr, "1 INFERNUS\n"}, {kValue, nullptr, "", signal}}};
+  };
+  const auto stopped = [](const std::string& by) {
+    return "vehicle-editor: stopped by " + by + "; handling.cfg was not changed.\n";
+  };
+  const struct {
+    const char* name;
+    bool underWine;
+    RunOptions options;
+    std::string outTail;
+    std::string err;
+    int exitStatus;
+    std::string after;
+  } cases[] = {
+      {"started without standard input", false, startedWithout({0}), kChoice + "\n", kInputEnded, 1,
+       originalFile()},
+      {"started without standard input and output", false, startedWithout({0, 1}), "", kInputEnded,
+       1, originalFile()},
+      {"output read by a program that has quit", false, readerGone, "", "", 0,
+       fileWithLine(3, kInfernusBrakes)},
+      {"Ctrl-C at a prompt", true, stopAtValue(SIGINT), kValue + "\n",
+       stopped(underWine() ? "Ctrl-C" : "SIGINT"), 130, originalFile()},
+      {"the terminal closed at a prompt", false, stopAtValue(SIGHUP), kValue + "\n",
+       stopped("SIGHUP"), 129, originalFile()},
+      {"SIGTERM at a prompt", false, stopAtValue(SIGTERM), kValue + "\n", stopped("SIGTERM"), 143,
+       originalFile()},
+  };
+  for (const auto& c : cases) {
+    if (underWine() && !c.underWine) continue;
+    SCOPED_TRACE(c.name);
+    writeFile(path("handling.cfg"), originalFile());
+    const RunResult result = run(c.options);
+    EXPECT_EQ(result.out.substr(result.out.size() - std::min(result.out.size(), c.outTail.size())),
+              c.outTail);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
+    EXPECT_EQ(readFile(path("handling.cfg")), c.after);
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
+}
+
+// A stream of input without whitespace: the answer's length is bounded, and so is the memory.
+TEST_F(EditorTest, AnAnswerThatNeverEnds) {
+  SKIP_UNDER_WINE("the memory limit is a POSIX resource limit");
+  const std::string refused =
+      "vehicle-editor: an answer was longer than 4194304 bytes; handling.cfg was not changed.\n";
+  RunOptions options{{{"", nullptr, "1 " + std::string(64 << 20, 'W')}}};
+#if defined(__SANITIZE_ADDRESS__)
+  // AddressSanitizer reserves far more address space than the editor uses.
+  expectNothingChanged(run(options), refused, originalFile());
+#else
+  // The smallest of these limits on all the memory the editor may map that it still keeps.
+  long smallest = 0;
+  for (const long mebibytes : {100, 64, 48, 32, 24, 16}) {
+    SCOPED_TRACE(mebibytes);
+    options.limits.memoryLimit = mebibytes << 20;
+    const RunResult result = runProgram(editorCommand(), path(""), root_.string(), options);
+    if (mebibytes == 100) expectNothingChanged(result, refused, originalFile());
+    if (result.err == refused) smallest = mebibytes;
+  }
+  report("endless",
+         "An answer that never ends: 64 MiB without a blank, refused at 4 MiB; it ran "
+         "within " +
+             std::to_string(smallest) + " MiB of address space.");
+#endif
 }
 
 TEST_F(EditorTest, HostileConsoleInput) {

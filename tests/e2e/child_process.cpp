@@ -23,17 +23,28 @@ bool endsWith(const std::string& text, const std::string& tail) {
          text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+void setLimit(int resource, long bytes) {
+  if (bytes <= 0) return;
+  const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+  setrlimit(resource, &limit);
+}
+
 [[noreturn]] void execChild(const std::vector<std::string>& command, const std::string& workDir,
-                            int input, int out, int err, long fileSizeLimit) {
+                            int input, int out, int err, const Limits& limits) {
   if (out < 0 || err < 0 || chdir(workDir.c_str()) != 0) _exit(126);
   dup2(input, 0);
   dup2(out, 1);
   dup2(err, 2);
-  if (fileSizeLimit > 0) {
-    const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    signal(SIGXFSZ, SIG_IGN);
-  }
+  for (const int fd : limits.closed)
+    close(fd);
+  setLimit(RLIMIT_FSIZE, limits.fileSizeLimit);
+  setLimit(RLIMIT_AS, limits.memoryLimit);
+  // The test process ignores SIGPIPE; an ignored signal would stay ignored across exec.
+  for (int number = 1; number < NSIG; ++number)
+    signal(number, SIG_DFL);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
   std::vector<char*> argv;
   for (const std::string& word : command)
     argv.push_back(const_cast<char*>(word.c_str()));
@@ -46,17 +57,23 @@ bool endsWith(const std::string& text, const std::string& tail) {
 
 ChildProcess::ChildProcess(const std::vector<std::string>& command, const std::string& workDir,
                            const std::string& outPath, const std::string& errPath,
-                           long fileSizeLimit)
+                           const Limits& limits)
     : outPath_(outPath), errPath_(errPath) {
   signal(SIGPIPE, SIG_IGN);
   int ends[2];
   // Close-on-exec: no other child, helper or server inherits this pipe and keeps it open.
   if (pipe2(ends, O_CLOEXEC) != 0) return;
   // Emptied before the child starts, so that nothing left from an earlier run is read as its.
-  const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int gone[2];
+  if (limits.outputReaderGone && pipe2(gone, O_CLOEXEC) == 0) {
+    close(gone[0]);
+    close(out);
+    out = gone[1];
+  }
   pid_ = fork();
-  if (pid_ == 0) execChild(command, workDir, ends[0], out, err, fileSizeLimit);
+  if (pid_ == 0) execChild(command, workDir, ends[0], out, err, limits);
   close(ends[0]);
   if (out >= 0) close(out);
   if (err >= 0) close(err);
@@ -74,8 +91,8 @@ long ChildProcess::peakMemoryKib() const {
   return 0;
 }
 
-void ChildProcess::kill() {
-  if (pid_ > 0) ::kill(pid_, SIGKILL);
+void ChildProcess::kill(int signal) {
+  if (pid_ > 0) ::kill(pid_, signal);
 }
 
 ChildProcess::~ChildProcess() {
@@ -100,18 +117,26 @@ void ChildProcess::closeInput() {
   input_ = -1;
 }
 
+bool ChildProcess::ended() const {
+  siginfo_t info{};
+  return waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+         info.si_pid != 0;
+}
+
 bool ChildProcess::waitForOutput(const std::string& tail) {
   const auto deadline = Clock::now() + kPromptTimeout;
   while (Clock::now() < deadline) {
     if (endsWith(foldCrLf(readFile(outPath_)), tail)) return true;
-    siginfo_t info{};
-    if (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
-        info.si_pid != 0) {
-      return false;
-    }
+    if (ended()) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return false;
+}
+
+void ChildProcess::waitForEnd() {
+  const auto deadline = Clock::now() + kPromptTimeout;
+  while (Clock::now() < deadline && !ended())
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 void ChildProcess::finish(RunResult* result) {
@@ -137,7 +162,7 @@ void ChildProcess::finish(RunResult* result) {
 
 RunResult runProgram(const std::vector<std::string>& command, const std::string& workDir,
                      const std::string& ioDir, const RunOptions& options) {
-  ChildProcess child(command, workDir, ioDir + "/stdout", ioDir + "/stderr", options.fileSizeLimit);
+  ChildProcess child(command, workDir, ioDir + "/stdout", ioDir + "/stderr", options.limits);
   RunResult result;
   for (const Step& step : options.steps) {
     if (!step.waitFor.empty() && !child.waitForOutput(step.waitFor)) {
@@ -146,6 +171,10 @@ RunResult runProgram(const std::vector<std::string>& command, const std::string&
     }
     if (step.action) step.action();
     child.type(step.input);
+    if (step.signal != 0) {
+      child.kill(step.signal);
+      child.waitForEnd();
+    }
   }
   child.finish(&result);
   return result;

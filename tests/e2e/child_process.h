@@ -2,6 +2,7 @@
 // collects what it wrote and how it ended.
 #pragma once
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <functional>
@@ -9,18 +10,31 @@
 #include <vector>
 
 // One piece of the conversation: wait until standard output ends with `waitFor` (the program is
-// then blocked at that prompt), run `action`, then type `input`.
+// then blocked at that prompt), run `action`, then type `input`, then send `signal` if it is not 0
+// and wait for the program to end before its input is closed.
 struct Step {
   std::string waitFor;
   std::function<void()> action;
   std::string input;
+  int signal = 0;
+};
+
+// How the child starts, besides its command: it always starts with every signal at its default
+// disposition and none blocked, as from a shell.
+struct Limits {
+  // When positive, the child's RLIMIT_FSIZE in bytes.
+  long fileSizeLimit = 0;
+  // When positive, the child's RLIMIT_AS in bytes.
+  long memoryLimit = 0;
+  // Standard descriptors (0, 1, 2) the child starts without.
+  std::vector<int> closed;
+  // Standard output is a pipe whose reader has gone.
+  bool outputReaderGone = false;
 };
 
 struct RunOptions {
   std::vector<Step> steps;
-  // When positive, the child's RLIMIT_FSIZE in bytes, with SIGXFSZ ignored so that a write
-  // past it fails instead of killing the child.
-  long fileSizeLimit = 0;
+  Limits limits = {};
 };
 
 struct RunResult {
@@ -35,24 +49,29 @@ struct RunResult {
 class ChildProcess {
  public:
   ChildProcess(const std::vector<std::string>& command, const std::string& workDir,
-               const std::string& outPath, const std::string& errPath, long fileSizeLimit = 0);
+               const std::string& outPath, const std::string& errPath,
+               const Limits& limits = Limits());
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   void type(const std::string& input);
-  void kill();
+  void kill(int signal = SIGKILL);
   // The program's peak resident memory so far, in KiB (0 when unknown).
   long peakMemoryKib() const;
   void closeInput();
   // Waits until the child's standard output, with CR LF folded to LF, ends with `tail`.
   // False when the child ended first or nothing came in time.
   bool waitForOutput(const std::string& tail);
+  // Waits, for a time, for the child to end without closing its input.
+  void waitForEnd();
   // Closes the input, waits for the end (killing the child after a time limit) and collects
   // output files into `result`.
   void finish(RunResult* result);
 
  private:
+  bool ended() const;
+
   pid_t pid_ = -1;
   int input_ = -1;
   std::string outPath_;

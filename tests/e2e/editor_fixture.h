@@ -158,14 +158,16 @@ class EditorTest : public ::testing::Test {
   }
 
   // The INFERNUS edit could not replace handling.cfg for `reason`: the failure line and the
-  // note on standard error, exit status 1, handling.cfg as it was and the edit in temp.cfg.
-  void expectEditKeptInTemp(const RunResult& result, const std::string& reason) {
+  // note on standard error, exit status 1, handling.cfg as it was and the edit kept as `kept`.
+  void expectEditKept(const RunResult& result, const std::string& reason,
+                      const std::string& kept = "handling.cfg.new") {
     EXPECT_EQ(result.err, "\nError deleting config.cfg: " + reason +
                               "\nvehicle-editor: handling.cfg was not changed: " + reason +
-                              "; the edited file was kept as temp.cfg.\n");
+                              "; the edited file was kept as " + kept + ".\n");
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
-    EXPECT_EQ(readFile(path("temp.cfg")), fileWithLine(3, kInfernusBrakes));
+    EXPECT_EQ(readFile(path(kept)), fileWithLine(3, kInfernusBrakes));
+    EXPECT_FALSE(exists("temp.cfg"));
   }
 
   fs::path root_;

@@ -59,7 +59,7 @@ TEST_F(EditorTest, WriteFailureKeepsTheHandlingFile) {
     SCOPED_TRACE(limit);
     writeFile(path("handling.cfg"), big);
     RunOptions options{{{"", nullptr, kEdit}}};
-    options.fileSizeLimit = static_cast<long>(limit);
+    options.limits.fileSizeLimit = static_cast<long>(limit);
     expectNothingChanged(run(options),
                          "vehicle-editor: could not write temp.cfg: File too large; handling.cfg "
                          "was not changed.\n",
@@ -91,8 +91,19 @@ TEST_F(EditorTest, TempFileThatIsASymbolicLink) {
 TEST_F(EditorTest, PermissionBits) {
   SKIP_UNDER_WINE("Windows files have no permission bits; see ReadOnlyAttributeIsCleared");
   chmod(path("handling.cfg").c_str(), 0640);
+  // The game's user and group keep the file; only root may give it to them.
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown(path("handling.cfg").c_str(), 1234, 5678), 0);
+  }
   EXPECT_EQ(run(kEdit).exitStatus, 0);
   EXPECT_EQ(mode("handling.cfg"), 0640u);
+  struct stat info {};
+  stat(path("handling.cfg").c_str(), &info);
+  if (root) {
+    EXPECT_EQ(info.st_uid, 1234u);
+    EXPECT_EQ(info.st_gid, 5678u);
+  }
 
   // A read-only file is made writable for its owner at start-up, even when nothing is edited.
   chmod(path("handling.cfg").c_str(), 0444);
@@ -112,15 +123,22 @@ TEST_F(EditorTest, HandlingFileDeletedWhileEditing) {
   EXPECT_FALSE(exists("temp.cfg"));
 }
 
-// When the edited file cannot take the handling file's place, both stay as they are: here a
-// folder whose sticky bit lets the user make temp.cfg but not replace root's handling.cfg.
+// When the edited file cannot take the handling file's place, handling.cfg stays as it is and
+// the edit is kept under a name that no later run empties or overwrites: here a folder whose
+// sticky bit lets the user make temp.cfg but not replace root's handling.cfg.
 TEST_F(EditorTest, ReplacementRefused) {
   SKIP_UNDER_WINE("Windows' refusal is HandlingFileHeldOpenByAnotherProgram");
   SKIP_UNLESS_ROOT_CAN_DROP_RIGHTS();
   openFoldersToNobody(fs::perms::all | fs::perms::sticky_bit);
   const RunResult result = run(asNobody(editorCommand()), RunOptions{{{"", nullptr, kEdit}}});
   EXPECT_EQ(result.out.substr(result.out.size() - kAtFinalMenu.size() - 1), kAtFinalMenu + "\n");
-  expectEditKeptInTemp(result, "Operation not permitted");
+  expectEditKept(result, "Operation not permitted");
+  writeFile(path("handling.cfg.new"), "an earlier kept edit\r\n");
+  expectEditKept(run(asNobody(editorCommand()), RunOptions{{{"", nullptr, kEdit}}}),
+                 "Operation not permitted", "handling.cfg.new.2");
+  EXPECT_EQ(run(asNobody(editorCommand()), RunOptions{{{"", nullptr, "0\n"}}}).exitStatus, 0);
+  EXPECT_EQ(readFile(path("handling.cfg.new")), "an earlier kept edit\r\n");
+  EXPECT_EQ(readFile(path("handling.cfg.new.2")), fileWithLine(3, kInfernusBrakes));
 }
 
 // A folder the user may read but not write: temp.cfg cannot be made, nothing is replaced.
@@ -140,21 +158,36 @@ TEST_F(EditorTest, ReadOnlyFolder) {
 // holds open, the original lines are gone and no temp.cfg is made from the mixture.
 TEST_F(EditorTest, HandlingFileChangedByAnotherProgramWhileEditing) {
   const std::string theirs = "RUMPO 1 2 3\r\n";
+  // The same size and, set back as cp -p or touch -r do, the same time of last write.
+  std::string sameSize = originalFile();
+  sameSize.replace(sameSize.find("1100.0"), 6, "1200.0");
   const struct {
     const char* name;
     std::function<void(const std::string&)> change;
+    std::string after;
     std::string err;
     bool editKept;
   } cases[] = {
       {"replaced",
        [&](const std::string& file) {
-         writeFile(file + ".new", theirs);
-         fs::rename(file + ".new", file);
+         writeFile(file + ".tmp", theirs);
+         fs::rename(file + ".tmp", file);
        },
+       theirs,
        "vehicle-editor: another program changed handling.cfg during the editing, so it was not "
-       "replaced; the edited file was kept as temp.cfg.\n",
+       "replaced; the edited file was kept as handling.cfg.new.\n",
        true},
-      {"rewritten in place", [&](const std::string& file) { writeFile(file, theirs); },
+      {"rewritten in place", [&](const std::string& file) { writeFile(file, theirs); }, theirs,
+       "vehicle-editor: could not write temp.cfg: another program changed handling.cfg during "
+       "the editing; handling.cfg was not changed.\n",
+       false},
+      {"rewritten in place, same size and time",
+       [&](const std::string& file) {
+         const auto written = fs::last_write_time(file);
+         writeFile(file, sameSize);
+         fs::last_write_time(file, written);
+       },
+       sameSize,
        "vehicle-editor: could not write temp.cfg: another program changed handling.cfg during "
        "the editing; handling.cfg was not changed.\n",
        false},
@@ -163,13 +196,110 @@ TEST_F(EditorTest, HandlingFileChangedByAnotherProgramWhileEditing) {
     SCOPED_TRACE(c.name);
     writeFile(path("handling.cfg"), originalFile());
     fs::remove(path("temp.cfg"));
+    fs::remove(path("handling.cfg.new"));
     const RunResult result = run(editWithPauseAtFinalMenu([&] { c.change(path("handling.cfg")); }));
     EXPECT_EQ(result.err, c.err);
     EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(readFile(path("handling.cfg")), theirs);
-    EXPECT_EQ(exists("temp.cfg"), c.editKept);
+    EXPECT_EQ(readFile(path("handling.cfg")), c.after);
+    EXPECT_FALSE(exists("temp.cfg"));
+    EXPECT_EQ(exists("handling.cfg.new"), c.editKept);
     if (c.editKept) {
-      EXPECT_EQ(readFile(path("temp.cfg")), fileWithLine(3, kInfernusBrakes));
+      EXPECT_EQ(readFile(path("handling.cfg.new")), fileWithLine(3, kInfernusBrakes));
     }
+  }
+}
+
+// Another program replaces or removes temp.cfg while the editor waits: handling.cfg is not
+// replaced by a file this run did not write, and the other program's file is left alone.
+TEST_F(EditorTest, TempFileReplacedOrRemovedByAnotherProgram) {
+  SKIP_UNDER_WINE(
+      "on Windows no program can replace or remove temp.cfg while the editor holds it; Wine "
+      "lets POSIX programs do it");
+  const std::string theirs = "not the edit\r\n";
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> change;
+    bool theirsLeft;
+  } cases[] = {
+      {"replaced",
+       [&](const std::string& file) {
+         writeFile(file + ".tmp", theirs);
+         fs::rename(file + ".tmp", file);
+       },
+       true},
+      {"removed", [](const std::string& file) { fs::remove(file); }, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeFile(path("handling.cfg"), originalFile());
+    fs::remove(path("temp.cfg"));
+    const RunResult result = run(editWithPauseAtFinalMenu([&] { c.change(path("temp.cfg")); }));
+    EXPECT_EQ(result.err,
+              "vehicle-editor: another program replaced or removed temp.cfg during the editing, "
+              "and the edit with it; handling.cfg was not changed.\n");
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+    EXPECT_EQ(exists("temp.cfg"), c.theirsLeft);
+    if (c.theirsLeft) {
+      EXPECT_EQ(readFile(path("temp.cfg")), theirs);
+    }
+  }
+}
+
+// A second editor started in the same folder while the first waits refuses to start and touches
+// nothing; the first finishes its edit.
+TEST_F(EditorTest, SecondEditorInTheSameFolder) {
+  fs::create_directory(root_ / "second");
+  RunResult second;
+  const RunResult first = run(editWithPauseAtFinalMenu([&] {
+    second = runProgram(editorCommand(), path(""), (root_ / "second").string(),
+                        RunOptions{{{"", nullptr, "2 RUMPO 0\n"}}});
+  }));
+  EXPECT_EQ(foldCrLf(second.out), "");
+  EXPECT_EQ(foldCrLf(second.err),
+            "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder; "
+            "handling.cfg was not changed.\n");
+  EXPECT_EQ(second.exitStatus, 1);
+  EXPECT_EQ(first.err, "");
+  EXPECT_EQ(first.exitStatus, 0);
+  EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
+  EXPECT_FALSE(exists("temp.cfg"));
+}
+
+// Links to handling.cfg: the file they lead to is never changed, and a link that the replacement
+// breaks is named on standard error.
+TEST_F(EditorTest, HandlingFileWithOtherNames) {
+  SKIP_UNDER_WINE("Wine shows a POSIX link to Windows programs as the file it names");
+  const std::string other = (root_ / "other.cfg").string();
+  const struct {
+    const char* name;
+    std::function<void()> link;
+    std::string err;
+  } cases[] = {
+      {"a symbolic link", [&] { fs::create_symlink(other, path("handling.cfg")); },
+       "vehicle-editor: handling.cfg was a symbolic link to " + other +
+           "; it is now a file of its own, and " + other + " keeps the old file.\n"},
+      {"a hard link", [&] { fs::create_hard_link(other, path("handling.cfg")); },
+       "vehicle-editor: handling.cfg had other names (hard links); it is now a file of its own, "
+       "and the other names keep the old file.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(path("handling.cfg"));
+    fs::remove(other);
+    writeFile(other, originalFile());
+    chmod(other.c_str(), 0444);
+    c.link();
+    const RunResult result = run(kEdit);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(readFile(other), originalFile());
+    struct stat info {};
+    lstat(other.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0444u);
+    lstat(path("handling.cfg").c_str(), &info);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(info.st_nlink, 1u);
+    EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
   }
 }

@@ -28,7 +28,7 @@ TEST_F(EditorTest, ReadOnlyAttributeIsCleared) {
 }
 
 // Another program holds handling.cfg open without delete sharing while the editor waits at the
-// final menu: the file cannot be replaced, so it keeps its bytes and the edit stays in temp.cfg.
+// final menu: the file cannot be replaced, so it keeps its bytes and the edit is kept beside it.
 TEST_F(EditorTest, HandlingFileHeldOpenByAnotherProgram) {
   SKIP_UNLESS_WINE();
   const std::string holdOut = (root_ / "hold.out").string();
@@ -48,5 +48,5 @@ TEST_F(EditorTest, HandlingFileHeldOpenByAnotherProgram) {
   RunResult held;
   holder->finish(&held);
   EXPECT_EQ(held.exitStatus, 0);
-  expectEditKeptInTemp(result, "Permission denied");
+  expectEditKept(result, "Permission denied");
 }

@@ -53,3 +53,22 @@ TEST(SplitFields, RoundTripsARecordLine) {
     fields[index] = "f" + std::to_string(index) + (index % 3 ? "\x90" : ";,.");
   EXPECT_EQ(splitFields(buildRecordLine(fields)), fields);
 }
+
+TEST(SplitFields, TailAfterThe33rdField) {
+  std::string fields33 = "ID";
+  for (int column = 1; column <= 32; ++column)
+    fields33 += " " + std::to_string(column);
+  const struct {
+    std::string line;
+    std::string tail;
+  } cases[] = {
+      {"ID 1 2 3", ""},
+      {fields33, ""},
+      {fields33 + " \t\r ", ""},
+      {fields33 + " 33", " 33"},
+      {fields33 + "\t 33  34 \t; spare wheel\r ", "\t 33  34 \t; spare wheel\r "},
+      {"\t" + fields33 + "\v\f;", "\v\f;"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(tailAfterFields(c.line), c.tail) << "\"" << c.line << "\"";
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "handling/vehicle_lookup.h"
@@ -26,8 +27,7 @@ struct Files {
 
   explicit Files(const std::string& bytes) {
     in.attach(platform::openForReading(dir.write("handling.cfg", bytes).c_str()));
-    std::string error;
-    out.attach(platform::createForWriting(dir.file("temp.cfg").c_str(), &error));
+    out.attach(std::fopen(dir.file("temp.cfg").c_str(), "wb"));
   }
 };
 
