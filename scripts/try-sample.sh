@@ -4,6 +4,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
+echo "Building the editor in $root/build-app (quietly; the first time takes a minute) ..."
 cmake -S "$root" -B "$root/build-app" -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$root/build-app" --target vehicle-editor >/dev/null
 

@@ -115,3 +115,25 @@ bool renameFile(Handle handle, const char* from, const char* to, bool replace, b
 std::string lastErrorText();
 
 }  // namespace platform
+
+// The console the editor runs in, for keeping a window of its own open at the end of a run.
+namespace platform {
+
+struct ConsoleFacts {
+  // How many processes share the editor's console: 1 when the system opened the console for the
+  // editor alone (it was started from Explorer and the window closes with it), more when the
+  // editor runs in a console that was already open, 0 when it has none.
+  unsigned long processCount = 0;
+  bool inputIsConsole = false;   // standard input reads from that console
+  bool outputIsConsole = false;  // standard output writes to it
+};
+
+// The facts about this process's console. On POSIX a terminal window always belongs to the
+// shell or program that opened it, never to the editor: there the facts are all 0 and false.
+ConsoleFacts consoleFacts();
+
+// Waits until the user presses Enter. Answers typed ahead are not taken for it; returns at once
+// when standard input has ended or cannot be read.
+void waitForEnter();
+
+}  // namespace platform

@@ -294,3 +294,22 @@ std::string lastErrorText() {
 }
 
 }  // namespace platform
+
+// The console the editor runs in.
+namespace platform {
+
+ConsoleFacts consoleFacts() {
+  return ConsoleFacts{};
+}
+
+void waitForEnter() {
+  // Straight from the file descriptor: what the editor's stream has buffered was typed earlier.
+  char typed = 0;
+  for (;;) {
+    const ssize_t count = ::read(STDIN_FILENO, &typed, 1);
+    if (count < 0 && errno == EINTR) continue;
+    if (count != 1 || typed == '\n') return;
+  }
+}
+
+}  // namespace platform

@@ -318,3 +318,32 @@ std::string lastErrorText() {
 }
 
 }  // namespace platform
+
+// The console the editor runs in.
+namespace platform {
+
+ConsoleFacts consoleFacts() {
+  ConsoleFacts facts;
+  // With a list too short for all of them, the function still returns how many there are.
+  DWORD processes[2];
+  facts.processCount = GetConsoleProcessList(processes, 2);
+  DWORD mode = 0;
+  facts.inputIsConsole = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+  facts.outputIsConsole = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+  return facts;
+}
+
+void waitForEnter() {
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  // Keys pressed before this point were meant for the run's prompts. The C library's buffer,
+  // which may still hold the end of the last answer's line, is passed by as well.
+  FlushConsoleInputBuffer(input);
+  char typed = 0;
+  DWORD count = 0;
+  while (ReadConsoleA(input, &typed, 1, &count, nullptr) && count == 1 && typed != '\r' &&
+         typed != '\n') {
+    continue;
+  }
+}
+
+}  // namespace platform

@@ -1,6 +1,9 @@
 // Whole runs of the editor, as a user types them: console output, exit status and the files
 // left behind, byte for byte.
+#include <sys/stat.h>
+
 #include <string>
+#include <vector>
 
 #include "editor_fixture.h"
 #include "editor_texts.h"
@@ -183,4 +186,40 @@ TEST_F(EditorTest, EndOfInputWithOnlyMarkerLines) {
   EXPECT_EQ(result.out, kFirstMenu + kAskManual + kVehicle + kVehicle + kVehicle + "\n");
   EXPECT_EQ(result.err, kInputEnded);
   EXPECT_EQ(result.exitStatus, 1);
+}
+
+// --help and --version are answered before start-up: no file is touched, not even the permissions
+// of handling.cfg, and no temp.cfg is created. Other arguments are ignored; the first question
+// counts.
+TEST_F(EditorTest, HelpAndVersionTouchNoFile) {
+  const std::string version = "vehicle-editor " VEHICLE_EDITOR_VERSION "\n";
+  const struct {
+    std::vector<std::string> arguments;
+    bool help;
+  } cases[] = {
+      {{"--help"}, true},
+      {{"-h"}, true},
+      {{"--version"}, false},
+      {{"extra", "--version", "--help"}, false},
+  };
+  chmod(path("handling.cfg").c_str(), 0444);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments[0]);
+    std::vector<std::string> command = editorCommand();
+    command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+    // Answers that would edit the file, were the menus shown.
+    const RunResult result = run(command, RunOptions{{{"", nullptr, "2 RUMPO 0\n"}}});
+    if (c.help) {
+      EXPECT_EQ(result.out.rfind("Usage: vehicle-editor [--help | --version]\n", 0), 0u);
+      for (const char* fact : {"handling.cfg", "Ctrl-C", "Ctrl-D", "Ctrl-Z", "README.md"})
+        EXPECT_NE(result.out.find(fact), std::string::npos) << fact;
+    } else {
+      EXPECT_EQ(result.out, version);
+    }
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+    EXPECT_EQ(mode("handling.cfg"), 0444u);
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
 }

@@ -1,0 +1,37 @@
+#include "flow/command_line.h"
+
+#include <iostream>
+#include <string_view>
+
+namespace {
+
+// VEHICLE_EDITOR_VERSION comes from the project's version in CMakeLists.txt.
+constexpr const char* kVersionLine = "vehicle-editor " VEHICLE_EDITOR_VERSION "\n";
+
+constexpr const char* kHelp =
+    "Usage: vehicle-editor [--help | --version]\n"
+    "\n"
+    "Changes the handling values of one vehicle in handling.cfg, the Velmora Shores\n"
+    "file in the folder it is started in, through numbered menus; \"0\" at the first\n"
+    "menu leaves without editing.\n"
+    "To abandon a run at any prompt without changing anything: Ctrl-C, or end the\n"
+    "input (Ctrl-D; on Windows Ctrl-Z, then Enter).\n"
+    "More in README.md: beside vehicle-editor.exe in the Windows release, in\n"
+    "share/doc/vehicle-editor in the Linux installation, at the top of the sources.\n";
+
+}  // namespace
+
+bool answerCommandLine(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help" || argument == "-h") {
+      std::cout << kHelp;
+      return true;
+    }
+    if (argument == "--version") {
+      std::cout << kVersionLine;
+      return true;
+    }
+  }
+  return false;
+}
