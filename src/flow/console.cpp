@@ -42,10 +42,12 @@ void reportNotChanged(const std::string& why) {
 
 void abandonOnStopRequest() {
   // The stop handler cannot build text, so the report is made here, around the request's name.
+  // The texts are never destroyed: a request may come while the process exits.
+  static const std::string* const after =
+      new std::string("; " + std::string(kHandlingFileName) + " was not changed.\n");
   // A request held since start-up began is acted on now.
-  static const std::string before = "vehicle-editor: stopped by ";
-  static const std::string after = "; " + std::string(kHandlingFileName) + " was not changed.\n";
-  platform::stopOnRequest(tempLock, kTempFileName, "\n", before.c_str(), after.c_str());
+  platform::stopOnRequest(tempLock, kTempFileName, "\n", "vehicle-editor: stopped by ",
+                          after->c_str());
 }
 
 void abandonRun(const std::string& why) {

@@ -1,6 +1,8 @@
 #include <iostream>
+#include <new>
 
 #include "flow/command_line.h"
+#include "flow/console.h"
 #include "flow/dispatcher.h"
 #include "flow/own_window.h"
 #include "flow/startup.h"
@@ -14,6 +16,12 @@ int main(int argc, char** argv) {
     std::cout << "Couldn't open the file " << kHandlingFileName << ".\n";
     return 1;
   }
-  dispatch();
+  // Memory runs out only for a line of handling.cfg of hundreds of megabytes, the editor's one
+  // failure that the standard library reports by an exception.
+  try {
+    dispatch();
+  } catch (const std::bad_alloc&) {
+    abandonRun("there was not enough memory to hold a line of " + std::string(kHandlingFileName));
+  }
   return exitStatus;
 }

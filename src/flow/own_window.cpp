@@ -7,9 +7,8 @@ namespace {
 
 // Runs when the process exits, before the standard streams are closed.
 void askForEnter() {
-  // The run is over: a request to stop has nothing left to stop, and the texts of its report,
-  // made during the run, are destroyed by now. One that comes waits until the process ends.
-  platform::holdStopRequests();
+  // The run is over: Ctrl-C or closing the window has nothing left to stop and just closes it.
+  platform::endOnStopRequest();
   std::cout << "\nPress Enter to close this window." << std::flush;
   platform::waitForEnter();
 }

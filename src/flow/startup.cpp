@@ -7,6 +7,28 @@
 #include "flow/state.h"
 #include "platform/platform.h"
 
+namespace {
+
+// Whether handling.cfg is a link that leads to the file named temp.cfg: making temp.cfg anew
+// would take that file's name, and with it handling.cfg's bytes, away.
+bool handlingLeadsToTempFile(std::FILE* handling) {
+  platform::FileStamp handlingFile;
+  platform::FileStamp tempFile;
+  std::string ignored;
+  return platform::linksOf(kHandlingFileName).symbolic &&
+         platform::stampOf(handling, &handlingFile) &&
+         platform::stampOf(kTempFileName, &tempFile, &ignored) &&
+         tempFile.isSameFileAs(handlingFile);
+}
+
+// Ends the run before it has touched anything.
+[[noreturn]] void refuseToStart(const std::string& why) {
+  reportNotChanged(why);
+  std::exit(exitStatus);
+}
+
+}  // namespace
+
 void startUp() {
   // Before any file is opened: a closed standard stream must not become handling.cfg.
   platform::prepareStandardStreams();
@@ -14,13 +36,16 @@ void startUp() {
   platform::holdStopRequests();
   std::FILE* handling = platform::openForReading(kHandlingFileName);
   handlingIn.attach(handling);
+  if (handling && handlingLeadsToTempFile(handling)) {
+    refuseToStart(std::string(kHandlingFileName) + " is a link that leads to " + kTempFileName +
+                  ", the name the editor writes its new file under");
+  }
   std::FILE* temp = nullptr;
   switch (platform::createLocked(kTempFileName, &temp, &tempLock, &tempOutError)) {
     case platform::CreateResult::inUse:
       // Its temp.cfg is that editor's work in progress: this run touches nothing.
-      reportNotChanged("another vehicle-editor is editing " + std::string(kHandlingFileName) +
-                       " in this folder");
-      std::exit(exitStatus);
+      refuseToStart("another vehicle-editor is editing " + std::string(kHandlingFileName) +
+                    " in this folder");
     case platform::CreateResult::created:
       tempOut.attach(temp);
       break;

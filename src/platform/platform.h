@@ -31,6 +31,8 @@ void holdStopRequests();
 // The texts must live for the whole run.
 void stopOnRequest(Handle handle, const char* file, const char* toOutput, const char* before,
                    const char* after);
+// Once the run is over: a request to stop ends the process at once, as for any program.
+void endOnStopRequest();
 
 // Makes an existing file writable so that it can be replaced later: on Windows clears its
 // read-only, hidden and system attributes, on POSIX adds write permission for its owner. A
@@ -114,11 +116,7 @@ bool renameFile(Handle handle, const char* from, const char* to, bool replace, b
 // The system's description of the C library's last error (errno).
 std::string lastErrorText();
 
-}  // namespace platform
-
 // The console the editor runs in, for keeping a window of its own open at the end of a run.
-namespace platform {
-
 struct ConsoleFacts {
   // How many processes share the editor's console: 1 when the system opened the console for the
   // editor alone (it was started from Explorer and the window closes with it), more when the

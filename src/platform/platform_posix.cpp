@@ -145,6 +145,13 @@ void stopOnRequest(Handle handle, const char* file, const char* toOutput, const 
   ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
+void endOnStopRequest() {
+  for (const int signalNumber : kStopSignals)
+    ::signal(signalNumber, SIG_DFL);
+  const sigset_t set = stopSignals();
+  ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
 void clearAttributes(const char* path) {
   struct stat info;
   if (::lstat(path, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1)
@@ -156,39 +163,59 @@ std::FILE* openForReading(const char* path) {
 }
 
 CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std::string* error) {
-  // Another editor may put its temp.cfg in place (or remove it) between our open and our lock:
-  // the lock is then on a file that no longer has this name, and we start again.
+  // temp.cfg is always a new file: one that is there is another editor's (it holds the lock) or
+  // was left behind. A file left behind loses its name, never its bytes: it may have other names
+  // (a hard link to handling.cfg, or a kept edit). A link of that name is removed, never followed.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    struct stat info;
-    if (::lstat(path, &info) == 0 && S_ISLNK(info.st_mode)) ::unlink(path);
-    // No O_TRUNC: another editor's file is only emptied once we hold its lock. O_NOFOLLOW: a
-    // link that appears after the check above is refused, not followed.
-    const int fd = openRegular(path, O_WRONLY | O_CREAT | O_NOFOLLOW, error);
-    if (fd < 0) return CreateResult::failed;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      const bool held = errno == EWOULDBLOCK;
-      if (!held) *error = lastErrorText();
-      ::close(fd);
-      return held ? CreateResult::inUse : CreateResult::failed;
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) {
+      *error = lastErrorText();
+      return CreateResult::failed;
     }
-    if (!namesDescriptor(path, fd)) {
-      ::close(fd);
+    if (fd >= 0) {
+      // Another editor may have taken the new file for one left behind, and removed it.
+      const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+      if (held || !namesDescriptor(path, fd)) {
+        ::close(fd);
+        if (held) return CreateResult::inUse;
+        continue;
+      }
+      const int second = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+      *file = second < 0 ? nullptr : wrap(fd, "wb", error);
+      if (!*file) {
+        if (second < 0) *error = lastErrorText();
+        ::unlink(path);
+        if (second >= 0) ::close(second);
+        ::close(fd);
+        return CreateResult::failed;
+      }
+      *lock = second;
+      return CreateResult::created;
+    }
+    struct stat info;
+    if (::lstat(path, &info) != 0) continue;
+    if (S_ISDIR(info.st_mode)) {
+      *error = std::strerror(EISDIR);
+      return CreateResult::failed;
+    }
+    if (S_ISLNK(info.st_mode)) {
+      ::unlink(path);
       continue;
     }
-    const int second = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    if (second < 0 || ::ftruncate(fd, 0) != 0) {
+    // Reading is enough to ask for the lock. The name goes while the lock is held, so that no
+    // other editor can take the file for its own in between.
+    const int probe = ::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (probe < 0) {
+      if (errno == ENOENT) continue;
       *error = lastErrorText();
-      if (second >= 0) ::close(second);
-      ::close(fd);
       return CreateResult::failed;
     }
-    *file = wrap(fd, "wb", error);
-    if (!*file) {
-      ::close(second);
-      return CreateResult::failed;
-    }
-    *lock = second;
-    return CreateResult::created;
+    const bool held = ::flock(probe, LOCK_EX | LOCK_NB) != 0;
+    const bool removed = held || !namesDescriptor(path, probe) || ::unlink(path) == 0;
+    if (!removed) *error = lastErrorText();
+    ::close(probe);
+    if (held) return CreateResult::inUse;
+    if (!removed) return CreateResult::failed;
   }
   *error = "it kept being replaced by another program";
   return CreateResult::failed;
@@ -292,11 +319,6 @@ bool renameFile(Handle, const char* from, const char* to, bool replace, bool* ex
 std::string lastErrorText() {
   return std::strerror(errno);
 }
-
-}  // namespace platform
-
-// The console the editor runs in.
-namespace platform {
 
 ConsoleFacts consoleFacts() {
   return ConsoleFacts{};

@@ -157,8 +157,15 @@ void stopOnRequest(Handle handle, const char*, const char* toOutput, const char*
   InterlockedExchange(&runPhase, kWorking);
 }
 
+void endOnStopRequest() {
+  // The system's own handling ends the process.
+  SetConsoleCtrlHandler(onConsoleEvent, FALSE);
+}
+
 void clearAttributes(const char* path) {
-  SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+  // The attributes belong to the file, whatever name it is reached by.
+  const Links links = linksOf(path);
+  if (!links.symbolic && !links.hard) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
 }
 
 std::FILE* openForReading(const char* path) {
@@ -316,11 +323,6 @@ bool renameFile(Handle handle, const char*, const char* to, bool replace, bool* 
 std::string lastErrorText() {
   return std::strerror(errno);
 }
-
-}  // namespace platform
-
-// The console the editor runs in.
-namespace platform {
 
 ConsoleFacts consoleFacts() {
   ConsoleFacts facts;

@@ -420,6 +420,22 @@ TEST_F(EditorTest, AnAnswerThatNeverEnds) {
 #endif
 }
 
+// A line of handling.cfg longer than the memory the editor may have: it stops, and says why.
+TEST_F(EditorTest, ALineLargerThanTheMemory) {
+  SKIP_UNDER_WINE("the memory limit is a POSIX resource limit");
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves far more address space than the limit";
+#endif
+  const std::string huge = "HUGE " + std::string(64 << 20, 'x');
+  writeFile(path("handling.cfg"), huge);
+  RunOptions options{{{"", nullptr, "1 HUGE B 1 0 0\n"}}};
+  options.limits.memoryLimit = 48 << 20;
+  expectNothingChanged(run(options),
+                       "vehicle-editor: there was not enough memory to hold a line of "
+                       "handling.cfg; handling.cfg was not changed.\n",
+                       huge);
+}
+
 TEST_F(EditorTest, HostileConsoleInput) {
   const std::string megabyte(1 << 20, 'W');
   // A 1 MB word as a vehicle name matches nothing; as a value it is stored whole.

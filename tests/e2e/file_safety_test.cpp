@@ -67,22 +67,28 @@ TEST_F(EditorTest, WriteFailureKeepsTheHandlingFile) {
   }
 }
 
-// A link named temp.cfg is removed, never written through.
+// A link named temp.cfg is removed, never written through; a file of that name with other
+// names (a hard link) loses that name, not its bytes.
 TEST_F(EditorTest, TempFileThatIsASymbolicLink) {
   SKIP_UNDER_WINE("Wine shows a POSIX symbolic link to Windows programs as the file it names");
   const std::string victim = (root_ / "victim.txt").string();
-  for (const bool dangling : {false, true}) {
-    SCOPED_TRACE(dangling ? "dangling link" : "link to a file");
+  enum Kind { toAFile, dangling, hard };
+  for (const Kind kind : {toAFile, dangling, hard}) {
+    SCOPED_TRACE(kind);
     writeFile(path("handling.cfg"), originalFile());
     fs::remove(victim);
-    if (!dangling) writeFile(victim, "not yours\n");
-    fs::create_symlink(victim, path("temp.cfg"));
+    if (kind != dangling) writeFile(victim, "not yours\n");
+    if (kind == hard) {
+      fs::create_hard_link(victim, path("temp.cfg"));
+    } else {
+      fs::create_symlink(victim, path("temp.cfg"));
+    }
     const RunResult result = run(kEdit);
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
     EXPECT_FALSE(exists("temp.cfg"));
-    EXPECT_EQ(fs::exists(victim), !dangling);
-    if (!dangling) {
+    EXPECT_EQ(fs::exists(victim), kind != dangling);
+    if (kind != dangling) {
       EXPECT_EQ(readFile(victim), "not yours\n");
     }
   }
@@ -273,32 +279,42 @@ TEST_F(EditorTest, HandlingFileWithOtherNames) {
   const std::string other = (root_ / "other.cfg").string();
   const struct {
     const char* name;
-    std::function<void()> link;
+    std::string target;
+    std::function<void(const std::string&)> link;
     std::string err;
   } cases[] = {
-      {"a symbolic link", [&] { fs::create_symlink(other, path("handling.cfg")); },
+      {"a symbolic link", other,
+       [&](const std::string& target) { fs::create_symlink(target, path("handling.cfg")); },
        "vehicle-editor: handling.cfg was a symbolic link to " + other +
            "; it is now a file of its own, and " + other + " keeps the old file.\n"},
-      {"a hard link", [&] { fs::create_hard_link(other, path("handling.cfg")); },
+      {"a hard link", other,
+       [&](const std::string& target) { fs::create_hard_link(target, path("handling.cfg")); },
        "vehicle-editor: handling.cfg had other names (hard links); it is now a file of its own, "
        "and the other names keep the old file.\n"},
+      // The editor's own new file would take the place of the file handling.cfg leads to.
+      {"a symbolic link to temp.cfg", path("temp.cfg"),
+       [&](const std::string&) { fs::create_symlink("temp.cfg", path("handling.cfg")); },
+       "vehicle-editor: handling.cfg is a link that leads to temp.cfg, the name the editor writes "
+       "its new file under; handling.cfg was not changed.\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove(path("handling.cfg"));
-    fs::remove(other);
-    writeFile(other, originalFile());
-    chmod(other.c_str(), 0444);
-    c.link();
+    fs::remove(c.target);
+    writeFile(c.target, originalFile());
+    chmod(c.target.c_str(), 0444);
+    c.link(c.target);
+    const bool refused = c.target != other;
     const RunResult result = run(kEdit);
     EXPECT_EQ(result.err, c.err);
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(readFile(other), originalFile());
+    EXPECT_EQ(result.exitStatus, refused ? 1 : 0);
+    EXPECT_EQ(readFile(c.target), originalFile());
     struct stat info {};
-    lstat(other.c_str(), &info);
+    lstat(c.target.c_str(), &info);
     EXPECT_EQ(info.st_mode & 07777, 0444u);
     lstat(path("handling.cfg").c_str(), &info);
-    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(S_ISLNK(info.st_mode), refused);
+    if (refused) continue;
     EXPECT_EQ(info.st_nlink, 1u);
     EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
   }
