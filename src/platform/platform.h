@@ -27,7 +27,8 @@ void holdStopRequests();
 // Makes the requests to stop end the run at once, from now on and for one that was held: `file`
 // (held by `handle`, may be kNoHandle) is removed if `file` still names it, `toOutput` goes to
 // standard output, and `before`, the request's name and `after` to standard error; the exit
-// status is 128 plus the signal number (130 for Ctrl-C and Ctrl-Break, 129 for a closed console).
+// status is 128 plus the signal number (130 for Ctrl-C, 149 for Ctrl-Break, 129 for a closed
+// console).
 // The texts must live for the whole run.
 void stopOnRequest(Handle handle, const char* file, const char* toOutput, const char* before,
                    const char* after);

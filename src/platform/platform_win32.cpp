@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -60,7 +61,7 @@ bool deleteOnClose(HANDLE handle) {
                                     sizeof disposition) != 0;
 }
 
-// What the console event handler needs; set once by stopOnRequest, before it is installed.
+// What the console event handler needs; set once by stopOnRequest, which the handler waits for.
 struct StopReport {
   HANDLE handle = INVALID_HANDLE_VALUE;
   const char* toOutput = "";
@@ -88,7 +89,7 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
       break;
     case CTRL_BREAK_EVENT:
       name = "Ctrl-Break";
-      status = 130;
+      status = 128 + SIGBREAK;
       break;
     case CTRL_CLOSE_EVENT:
       name = "the closing of the console";
