@@ -132,7 +132,9 @@ TEST_F(EditorTest, KilledAtAnyMoment) {
       ++tempLeft;
       ADD_FAILURE() << name << " left temp.cfg behind";
     }
-    if (handling == edited && !hasTemp) {
+    if (caught && handling == original) {
+      ++phases["stopped cleanly"];
+    } else if (handling == edited && !hasTemp) {
       ++phases["after replacing"];
     } else if (handling == original && temp.empty()) {
       ++phases["before writing"];
