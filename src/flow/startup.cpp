@@ -11,12 +11,12 @@ namespace {
 
 // Whether handling.cfg is a link that leads to the file named temp.cfg: making temp.cfg anew
 // would take that file's name, and with it handling.cfg's bytes, away.
-bool handlingLeadsToTempFile(std::FILE* handling) {
+bool handlingLeadsToTempFile() {
   platform::FileStamp handlingFile;
   platform::FileStamp tempFile;
   std::string ignored;
   return platform::linksOf(kHandlingFileName).symbolic &&
-         platform::stampOf(handling, &handlingFile) &&
+         platform::stampOf(kHandlingFileName, &handlingFile, &ignored) &&
          platform::stampOf(kTempFileName, &tempFile, &ignored) &&
          tempFile.isSameFileAs(handlingFile);
 }
@@ -34,18 +34,19 @@ void startUp() {
   platform::prepareStandardStreams();
   // A request to stop waits until the handler knows which temp.cfg is this run's.
   platform::holdStopRequests();
-  std::FILE* handling = platform::openForReading(kHandlingFileName);
-  handlingIn.attach(handling);
-  if (handling && handlingLeadsToTempFile(handling)) {
-    refuseToStart(std::string(kHandlingFileName) + " is a link that leads to " + kTempFileName +
+  const std::string handlingName = kHandlingFileName;
+  if (platform::outputGoesTo(kHandlingFileName)) {
+    refuseToStart("standard output or standard error goes into " + handlingName);
+  }
+  if (handlingLeadsToTempFile()) {
+    refuseToStart(handlingName + " is a link that leads to " + kTempFileName +
                   ", the name the editor writes its new file under");
   }
   std::FILE* temp = nullptr;
   switch (platform::createLocked(kTempFileName, &temp, &tempLock, &tempOutError)) {
     case platform::CreateResult::inUse:
       // Its temp.cfg is that editor's work in progress: this run touches nothing.
-      refuseToStart("another vehicle-editor is editing " + std::string(kHandlingFileName) +
-                    " in this folder");
+      refuseToStart("another vehicle-editor is editing " + handlingName + " in this folder");
     case platform::CreateResult::created:
       tempOut.attach(temp);
       break;
@@ -53,6 +54,10 @@ void startUp() {
       break;
   }
   abandonOnStopRequest();
+  // Only now: an editor that was finishing has put its file in place by the time this run holds
+  // the lock, and this run reads that file.
+  std::FILE* handling = platform::openForReading(kHandlingFileName);
+  handlingIn.attach(handling);
   platform::clearAttributes(kHandlingFileName);
   // After the change above, which is itself a change of the file.
   if (handling) platform::stampOf(handling, &handlingStamp);

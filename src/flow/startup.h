@@ -1,7 +1,8 @@
 #pragma once
 
-// Opens handling.cfg for reading, creates temp.cfg empty and locked for the run (a symbolic link
-// of that name is removed, never followed), makes handling.cfg writable so that it can be
-// replaced later and notes its stamp. Ends the run at once, touching nothing, when another
-// editor holds temp.cfg.
+// Creates temp.cfg empty and locked for the run (whatever had that name loses it, and a link is
+// never followed), opens handling.cfg for reading, makes it writable so that it can be replaced
+// later and notes its stamp. Ends the run at once, touching nothing, when another editor is at
+// work in the folder, when handling.cfg is a link to temp.cfg, or when the editor's own output
+// goes into handling.cfg.
 void startUp();

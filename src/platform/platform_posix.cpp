@@ -152,9 +152,22 @@ void endOnStopRequest() {
   ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
+bool outputGoesTo(const char* path) {
+  struct stat file;
+  struct stat stream;
+  if (::stat(path, &file) != 0) return false;
+  for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+    if (::fstat(fd, &stream) == 0 && sameFile(file, stream)) return true;
+  }
+  return false;
+}
+
 void clearAttributes(const char* path) {
+  // Only when needed: a change of mode is a change of the file, which another editor that has it
+  // open would take for another program's.
   struct stat info;
-  if (::lstat(path, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1)
+  if (::lstat(path, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 &&
+      (info.st_mode & S_IWUSR) == 0)
     ::chmod(path, (info.st_mode & 07777) | S_IWUSR);
 }
 
@@ -162,7 +175,33 @@ std::FILE* openForReading(const char* path) {
   return wrap(openRegular(path, O_RDONLY, nullptr), "rb", nullptr);
 }
 
+namespace {
+
+// The folder the editor works in, locked by createLocked for the rest of the run; -1 when it
+// could not be (a folder the user may not read, a file system without such locks).
+int folderLock = -1;
+
+// Locks the current folder for the run: another editor in it holds the same lock. False when
+// another process holds it.
+bool lockFolder() {
+  const int fd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return true;
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    folderLock = fd;
+    return true;
+  }
+  const bool held = errno == EWOULDBLOCK;
+  ::close(fd);
+  return !held;
+}
+
+}  // namespace
+
 CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std::string* error) {
+  // Two locks keep a second editor out: one on the folder, which no name can race, and one on
+  // temp.cfg itself, for a folder that cannot be locked.
+  if (!lockFolder()) return CreateResult::inUse;
+  const bool folderLocked = folderLock >= 0;
   // temp.cfg is always a new file: one that is there is another editor's (it holds the lock) or
   // was left behind. A file left behind loses its name, never its bytes: it may have other names
   // (a hard link to handling.cfg, or a kept edit). A link of that name is removed, never followed.
@@ -198,23 +237,23 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
       *error = std::strerror(EISDIR);
       return CreateResult::failed;
     }
-    if (S_ISLNK(info.st_mode)) {
-      ::unlink(path);
-      continue;
-    }
     // Reading is enough to ask for the lock. The name goes while the lock is held, so that no
     // other editor can take the file for its own in between.
-    const int probe = ::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (probe < 0) {
-      if (errno == ENOENT) continue;
+    const int probe =
+        S_ISREG(info.st_mode) ? ::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC) : -1;
+    if (probe >= 0 && ::flock(probe, LOCK_EX | LOCK_NB) != 0) {
+      ::close(probe);
+      return CreateResult::inUse;
+    }
+    // Without the folder's lock, only a file whose lock this run holds is surely left behind.
+    if (probe < 0 && !folderLocked && S_ISREG(info.st_mode)) {
       *error = lastErrorText();
       return CreateResult::failed;
     }
-    const bool held = ::flock(probe, LOCK_EX | LOCK_NB) != 0;
-    const bool removed = held || !namesDescriptor(path, probe) || ::unlink(path) == 0;
+    const bool stillThere = probe < 0 || namesDescriptor(path, probe);
+    const bool removed = !stillThere || ::unlink(path) == 0 || errno == ENOENT;
     if (!removed) *error = lastErrorText();
-    ::close(probe);
-    if (held) return CreateResult::inUse;
+    if (probe >= 0) ::close(probe);
     if (!removed) return CreateResult::failed;
   }
   *error = "it kept being replaced by another program";

@@ -163,6 +163,22 @@ void endOnStopRequest() {
   SetConsoleCtrlHandler(onConsoleEvent, FALSE);
 }
 
+bool outputGoesTo(const char* path) {
+  const HANDLE handle = CreateFileA(path, FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  bool ok = false;
+  const FileStamp file = stampFromHandle(handle, &ok);
+  CloseHandle(handle);
+  for (const DWORD stream : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+    bool streamOk = false;
+    const FileStamp written = stampFromHandle(GetStdHandle(stream), &streamOk);
+    if (ok && streamOk && written.isSameFileAs(file)) return true;
+  }
+  return false;
+}
+
 void clearAttributes(const char* path) {
   // The attributes belong to the file, whatever name it is reached by.
   const Links links = linksOf(path);

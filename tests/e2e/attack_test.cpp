@@ -354,6 +354,8 @@ TEST_F(EditorTest, HostileSurroundings) {
   };
   RunOptions readerGone{{{"", nullptr, "1 INFERNUS R 2.5 0 0\n"}}};
   readerGone.limits.outputReaderGone = true;
+  RunOptions intoHandling{{{"", nullptr, "1 INFERNUS R 2.5 0 0\n"}}};
+  intoHandling.limits.appendOutputTo = path("handling.cfg");
   const auto stopAtValue = [](int signal) {
     return RunOptions{{{"", nullptr, "1 INFERNUS\n"}, {kValue, nullptr, "", signal}}};
   };
@@ -375,6 +377,10 @@ TEST_F(EditorTest, HostileSurroundings) {
        1, originalFile()},
       {"output read by a program that has quit", false, readerGone, "", "", 0,
        fileWithLine(3, kInfernusBrakes)},
+      {"output appended to handling.cfg", false, intoHandling, "",
+       "vehicle-editor: standard output or standard error goes into handling.cfg; handling.cfg "
+       "was not changed.\n",
+       1, originalFile()},
       {"Ctrl-C at a prompt", true, stopAtValue(SIGINT), kValue + "\n",
        stopped(underWine() ? "Ctrl-C" : "SIGINT"), 130, originalFile()},
       {"the terminal closed at a prompt", false, stopAtValue(SIGHUP), kValue + "\n",

@@ -71,6 +71,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& command, const std::s
     close(gone[0]);
     close(out);
     out = gone[1];
+  } else if (!limits.appendOutputTo.empty()) {
+    close(out);
+    out = open(limits.appendOutputTo.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
   }
   pid_ = fork();
   if (pid_ == 0) execChild(command, workDir, ends[0], out, err, limits);

@@ -30,6 +30,8 @@ struct Limits {
   std::vector<int> closed;
   // Standard output is a pipe whose reader has gone.
   bool outputReaderGone = false;
+  // When not empty, standard output is appended to this file.
+  std::string appendOutputTo;
 };
 
 struct RunOptions {

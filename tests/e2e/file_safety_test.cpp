@@ -44,6 +44,18 @@ TEST_F(EditorTest, TempFileLeftFromAnEarlierRunIsEmptiedAndReplaced) {
   EXPECT_EQ(run(kEdit).exitStatus, 0);
   EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
   EXPECT_FALSE(exists("temp.cfg"));
+
+  // Left by another user, and unreadable: the folder's lock says that no editor is at work.
+  SKIP_UNDER_WINE("POSIX owners and permissions");
+  SKIP_UNLESS_ROOT_CAN_DROP_RIGHTS();
+  openFoldersToNobody(fs::perms::all);
+  writeFile(path("handling.cfg"), originalFile());
+  chmod(path("handling.cfg").c_str(), 0666);
+  writeFile(path("temp.cfg"), "left over\r\n");
+  chmod(path("temp.cfg").c_str(), 0);
+  EXPECT_EQ(run(asNobody(editorCommand()), RunOptions{{{"", nullptr, kEdit}}}).exitStatus, 0);
+  EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
+  EXPECT_FALSE(exists("temp.cfg"));
 }
 
 // File size limits below the size of the new file make a write fail part way, at several
@@ -253,23 +265,36 @@ TEST_F(EditorTest, TempFileReplacedOrRemovedByAnotherProgram) {
 }
 
 // A second editor started in the same folder while the first waits refuses to start and touches
-// nothing; the first finishes its edit.
+// nothing, even when it may not read the first one's temp.cfg; the first finishes its edit.
 TEST_F(EditorTest, SecondEditorInTheSameFolder) {
   fs::create_directory(root_ / "second");
-  RunResult second;
-  const RunResult first = run(editWithPauseAtFinalMenu([&] {
-    second = runProgram(editorCommand(), path(""), (root_ / "second").string(),
-                        RunOptions{{{"", nullptr, "2 RUMPO 0\n"}}});
-  }));
-  EXPECT_EQ(foldCrLf(second.out), "");
-  EXPECT_EQ(foldCrLf(second.err),
-            "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder; "
-            "handling.cfg was not changed.\n");
-  EXPECT_EQ(second.exitStatus, 1);
-  EXPECT_EQ(first.err, "");
-  EXPECT_EQ(first.exitStatus, 0);
-  EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
-  EXPECT_FALSE(exists("temp.cfg"));
+  const bool dropRights = !underWine() && geteuid() == 0 && access("/usr/bin/setpriv", X_OK) == 0;
+  if (dropRights) openFoldersToNobody(fs::perms::all);
+  for (const bool unreadable : {false, true}) {
+    if (unreadable && !dropRights) continue;
+    SCOPED_TRACE(unreadable ? "as another user, who may not read temp.cfg" : "as the same user");
+    writeFile(path("handling.cfg"), originalFile());
+    chmod(path("handling.cfg").c_str(), 0666);
+    // The first editor's files are its owner's alone.
+    const mode_t mask = umask(unreadable ? 0077 : 0022);
+    RunResult second;
+    const RunResult first = run(editWithPauseAtFinalMenu([&] {
+      umask(mask);
+      const auto command = unreadable ? asNobody(editorCommand()) : editorCommand();
+      second = runProgram(command, path(""), (root_ / "second").string(),
+                          RunOptions{{{"", nullptr, "2 RUMPO 0\n"}}});
+    }));
+    umask(mask);
+    EXPECT_EQ(foldCrLf(second.out), "");
+    EXPECT_EQ(foldCrLf(second.err),
+              "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder; "
+              "handling.cfg was not changed.\n");
+    EXPECT_EQ(second.exitStatus, 1);
+    EXPECT_EQ(first.err, "");
+    EXPECT_EQ(first.exitStatus, 0);
+    EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
 }
 
 // Links to handling.cfg: the file they lead to is never changed, and a link that the replacement
