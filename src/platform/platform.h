@@ -19,7 +19,7 @@ inline constexpr Handle kNoHandle = -1;
 // file size limit, or to a reader that has gone, fail as an error instead of ending the process.
 void prepareStandardStreams();
 
-// Holds the requests to stop (POSIX: SIGINT, SIGHUP and SIGTERM; Windows: the console's
+// Holds the requests to stop (POSIX: SIGINT, SIGHUP, SIGQUIT and SIGTERM; Windows: the console's
 // Ctrl-C, Ctrl-Break and close events): one that comes waits until stopOnRequest, or until the
 // process ends. Start-up holds them while it creates temp.cfg; the run holds them from the moment
 // it puts a file in place or removes temp.cfg, so that what has begun is finished.

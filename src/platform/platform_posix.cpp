@@ -65,7 +65,12 @@ struct StopReport {
 };
 StopReport stopReport;
 
-constexpr int kStopSignals[] = {SIGINT, SIGHUP, SIGTERM};
+// The requests to stop: Ctrl-C, a closed terminal, Ctrl-\ and the polite kill.
+const struct {
+  int number;
+  const char* name;
+} kStopSignals[] = {
+    {SIGINT, "SIGINT"}, {SIGHUP, "SIGHUP"}, {SIGQUIT, "SIGQUIT"}, {SIGTERM, "SIGTERM"}};
 
 void writeText(int fd, const char* text) {
   ssize_t ignored = ::write(fd, text, std::strlen(text));
@@ -75,12 +80,11 @@ void writeText(int fd, const char* text) {
 extern "C" void onStopSignal(int signalNumber) {
   if (stopReport.fd >= 0 && namesDescriptor(stopReport.file, stopReport.fd))
     ::unlink(stopReport.file);
-  const char* name = signalNumber == SIGINT   ? "SIGINT"
-                     : signalNumber == SIGHUP ? "SIGHUP"
-                                              : "SIGTERM";
   writeText(STDOUT_FILENO, stopReport.toOutput);
   writeText(STDERR_FILENO, stopReport.before);
-  writeText(STDERR_FILENO, name);
+  for (const auto& stop : kStopSignals) {
+    if (stop.number == signalNumber) writeText(STDERR_FILENO, stop.name);
+  }
   writeText(STDERR_FILENO, stopReport.after);
   ::_exit(128 + signalNumber);
 }
@@ -88,8 +92,8 @@ extern "C" void onStopSignal(int signalNumber) {
 sigset_t stopSignals() {
   sigset_t set;
   sigemptyset(&set);
-  for (const int signalNumber : kStopSignals)
-    sigaddset(&set, signalNumber);
+  for (const auto& stop : kStopSignals)
+    sigaddset(&set, stop.number);
   return set;
 }
 
@@ -139,15 +143,15 @@ void stopOnRequest(Handle handle, const char* file, const char* toOutput, const 
   std::memset(&action, 0, sizeof action);
   action.sa_handler = onStopSignal;
   action.sa_mask = stopSignals();
-  for (const int signalNumber : kStopSignals)
-    ::sigaction(signalNumber, &action, nullptr);
+  for (const auto& stop : kStopSignals)
+    ::sigaction(stop.number, &action, nullptr);
   const sigset_t set = stopSignals();
   ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 void endOnStopRequest() {
-  for (const int signalNumber : kStopSignals)
-    ::signal(signalNumber, SIG_DFL);
+  for (const auto& stop : kStopSignals)
+    ::signal(stop.number, SIG_DFL);
   const sigset_t set = stopSignals();
   ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }

@@ -385,6 +385,8 @@ TEST_F(EditorTest, HostileSurroundings) {
        stopped(underWine() ? "Ctrl-C" : "SIGINT"), 130, originalFile()},
       {"the terminal closed at a prompt", false, stopAtValue(SIGHUP), kValue + "\n",
        stopped("SIGHUP"), 129, originalFile()},
+      {"Ctrl-\\ at a prompt", false, stopAtValue(SIGQUIT), kValue + "\n", stopped("SIGQUIT"), 131,
+       originalFile()},
       {"SIGTERM at a prompt", false, stopAtValue(SIGTERM), kValue + "\n", stopped("SIGTERM"), 143,
        originalFile()},
   };
