@@ -158,8 +158,8 @@ TEST_F(EditorTest, KilledAtAnyMoment) {
   figures << "\n ";
   for (const auto& [phase, count] : phases)
     figures << " " << phase << " " << count << ";";
-  figures << " files lost: " << lost << "; temp.cfg left by SIGINT, SIGTERM or SIGHUP: " << tempLeft
-          << ".";
+  figures << "\n  files lost: " << lost
+          << "; temp.cfg left by SIGINT, SIGTERM or SIGHUP: " << tempLeft << ".";
   report("kills", figures.str());
 }
 
