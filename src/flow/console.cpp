@@ -34,9 +34,9 @@ std::string askChoice(const std::string_view* accepted, std::size_t count) {
   return answer;
 }
 
-void reportNotChanged(const std::string& why) {
+void reportNotChanged(const std::string& why, std::ostream& to) {
   std::cout.flush();
-  std::cerr << "vehicle-editor: " << why << "; " << kHandlingFileName << " was not changed.\n";
+  to << "vehicle-editor: " << why << "; " << kHandlingFileName << " was not changed.\n";
   exitStatus = 1;
 }
 

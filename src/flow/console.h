@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <iostream>
 #include <string>
 #include <string_view>
 
@@ -23,9 +24,9 @@ std::string askChoice(const std::string_view (&accepted)[N]) {
   return askChoice(accepted, N);
 }
 
-// Tells the user on standard error that handling.cfg was not changed, and why; the run will
-// end with exit status 1.
-void reportNotChanged(const std::string& why);
+// Tells the user on standard error (or on `to`) that handling.cfg was not changed, and why; the
+// run will end with exit status 1.
+void reportNotChanged(const std::string& why, std::ostream& to = std::cerr);
 
 // Ends the run at once without touching handling.cfg: removes the temp.cfg this run created,
 // reports `why` as above and exits with status 1.

@@ -1,6 +1,7 @@
 #include "flow/startup.h"
 
 #include <cstdlib>
+#include <iostream>
 #include <string>
 
 #include "flow/console.h"
@@ -35,8 +36,15 @@ void startUp() {
   // A request to stop waits until the handler knows which temp.cfg is this run's.
   platform::holdStopRequests();
   const std::string handlingName = kHandlingFileName;
-  if (platform::outputGoesTo(kHandlingFileName)) {
-    refuseToStart("standard output or standard error goes into " + handlingName);
+  const bool intoOutput = platform::streamGoesTo(platform::Stream::output, kHandlingFileName);
+  const bool intoError = platform::streamGoesTo(platform::Stream::error, kHandlingFileName);
+  if (intoOutput || intoError) {
+    // Said only where it does not land in handling.cfg.
+    if (!(intoOutput && intoError)) {
+      reportNotChanged("standard output or standard error goes into " + handlingName,
+                       intoError ? std::cout : std::cerr);
+    }
+    std::exit(1);
   }
   if (handlingLeadsToTempFile()) {
     refuseToStart(handlingName + " is a link that leads to " + kTempFileName +

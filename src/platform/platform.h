@@ -35,8 +35,10 @@ void stopOnRequest(Handle handle, const char* file, const char* toOutput, const 
 // Once the run is over: a request to stop ends the process at once, as for any program.
 void endOnStopRequest();
 
-// Whether standard output or standard error writes into the file that `path` leads to.
-bool outputGoesTo(const char* path);
+// The two streams the editor writes to.
+enum class Stream { output, error };
+// Whether `stream` writes into the file that `path` leads to.
+bool streamGoesTo(Stream stream, const char* path);
 
 // Makes an existing file writable so that it can be replaced later: on Windows clears its
 // read-only, hidden and system attributes, on POSIX adds write permission for its owner. A

@@ -156,14 +156,11 @@ void endOnStopRequest() {
   ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
-bool outputGoesTo(const char* path) {
+bool streamGoesTo(Stream stream, const char* path) {
   struct stat file;
-  struct stat stream;
-  if (::stat(path, &file) != 0) return false;
-  for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
-    if (::fstat(fd, &stream) == 0 && sameFile(file, stream)) return true;
-  }
-  return false;
+  struct stat written;
+  const int fd = stream == Stream::output ? STDOUT_FILENO : STDERR_FILENO;
+  return ::stat(path, &file) == 0 && ::fstat(fd, &written) == 0 && sameFile(file, written);
 }
 
 void clearAttributes(const char* path) {

@@ -74,9 +74,16 @@ StopReport stopReport;
 enum : LONG { kWorking, kStopping, kHolding };
 volatile LONG runPhase = kWorking;
 
+// Writes `text` with each line end as CR LF, as the C library writes the editor's other lines.
 void writeText(DWORD stream, const char* text) {
+  const HANDLE handle = GetStdHandle(stream);
   DWORD written = 0;
-  WriteFile(GetStdHandle(stream), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+  for (const char* lineEnd = std::strchr(text, '\n'); lineEnd; lineEnd = std::strchr(text, '\n')) {
+    WriteFile(handle, text, static_cast<DWORD>(lineEnd - text), &written, nullptr);
+    WriteFile(handle, "\r\n", 2, &written, nullptr);
+    text = lineEnd + 1;
+  }
+  WriteFile(handle, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
 }
 
 BOOL WINAPI onConsoleEvent(DWORD event) {
@@ -163,20 +170,18 @@ void endOnStopRequest() {
   SetConsoleCtrlHandler(onConsoleEvent, FALSE);
 }
 
-bool outputGoesTo(const char* path) {
+bool streamGoesTo(Stream stream, const char* path) {
   const HANDLE handle = CreateFileA(path, FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  bool ok = false;
-  const FileStamp file = stampFromHandle(handle, &ok);
+  bool fileOk = false;
+  bool streamOk = false;
+  const FileStamp file = stampFromHandle(handle, &fileOk);
   CloseHandle(handle);
-  for (const DWORD stream : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
-    bool streamOk = false;
-    const FileStamp written = stampFromHandle(GetStdHandle(stream), &streamOk);
-    if (ok && streamOk && written.isSameFileAs(file)) return true;
-  }
-  return false;
+  const FileStamp written = stampFromHandle(
+      GetStdHandle(stream == Stream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE), &streamOk);
+  return fileOk && streamOk && written.isSameFileAs(file);
 }
 
 void clearAttributes(const char* path) {

@@ -65,7 +65,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& command, const std::s
   if (pipe2(ends, O_CLOEXEC) != 0) return;
   // Emptied before the child starts, so that nothing left from an earlier run is read as its.
   int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   int gone[2];
   if (limits.outputReaderGone && pipe2(gone, O_CLOEXEC) == 0) {
     close(gone[0]);
@@ -73,7 +73,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& command, const std::s
     out = gone[1];
   } else if (!limits.appendOutputTo.empty()) {
     close(out);
+    close(err);
     out = open(limits.appendOutputTo.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    err = fcntl(out, F_DUPFD_CLOEXEC, 0);
   }
   pid_ = fork();
   if (pid_ == 0) execChild(command, workDir, ends[0], out, err, limits);

@@ -30,7 +30,7 @@ struct Limits {
   std::vector<int> closed;
   // Standard output is a pipe whose reader has gone.
   bool outputReaderGone = false;
-  // When not empty, standard output is appended to this file.
+  // When not empty, standard output and standard error are appended to this file.
   std::string appendOutputTo;
 };
 
