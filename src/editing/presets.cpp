@@ -1,7 +1,6 @@
 #include "editing/presets.h"
 
-#include <charconv>
-#include <cmath>
+#include <algorithm>
 
 #include "flow/state.h"
 
@@ -29,11 +28,21 @@ void setAll(HandlingRecord& fields, const PresetValue (&values)[N]) {
 }  // namespace
 
 bool massBelowSuperCarMinimum(std::string_view mass) {
-  double value = 0;
-  const char* end = mass.data() + mass.size();
-  const auto [stop, error] = std::from_chars(mass.data(), end, value, std::chars_format::fixed);
-  const bool isNumber = error == std::errc() && stop == end && std::isfinite(value);
-  return !isNumber || value < 2000.0;
+  // Compared by its digits, so that no length or rounding of the text changes the answer.
+  const bool negative = !mass.empty() && mass.front() == '-';
+  if (negative) mass.remove_prefix(1);
+  const std::size_t point = mass.find('.');
+  std::string_view whole = mass.substr(0, point);
+  const std::string_view fraction =
+      point == std::string_view::npos ? std::string_view() : mass.substr(point + 1);
+  const auto allDigits = [](std::string_view text) {
+    return text.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  const bool isNumber =
+      allDigits(whole) && allDigits(fraction) && !(whole.empty() && fraction.empty());
+  if (!isNumber || negative) return true;
+  whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
+  return whole.size() < 4 || (whole.size() == 4 && whole < "2000");
 }
 
 void applyPresetTo(HandlingRecord& fields, int presetMode) {

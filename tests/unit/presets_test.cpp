@@ -9,17 +9,19 @@
 
 TEST(SuperCarMass, BelowMeansNumericallyBelow) {
   const struct {
-    const char* mass;
+    std::string mass;
     bool replaced;
   } cases[] = {
       {"800.0", true},
       {"1999.99", true},
+      {"1999.99999999999999999", true},
       {"-5", true},
       {"2000", false},
       {"2000.0", false},
       {"2500", false},
       {"10000.0", false},
       {"2500.", false},
+      {"1" + std::string(400, '0'), false},
       // Not a plain decimal number: the preset's mass is safer than an unreadable one.
       {"", true},
       {"1,5", true},
