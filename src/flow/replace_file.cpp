@@ -12,6 +12,13 @@ namespace {
 // The names an edit that could not replace handling.cfg is kept under, tried in this order.
 constexpr int kKeptNames = 999;
 
+// "handling.cfg.new" for 1, "handling.cfg.new.2" for 2, and so on.
+std::string keptEditName(int number) {
+  std::string name = std::string(kHandlingFileName) + ".new";
+  if (number > 1) name += "." + std::to_string(number);
+  return name;
+}
+
 void reportDeletionFailure(const std::string& reason) {
   std::cout.flush();
   std::cerr << "\nError deleting config.cfg: " << reason << '\n';
@@ -55,12 +62,6 @@ void reportBrokenLinks(const platform::Links& links) {
 }
 
 }  // namespace
-
-std::string keptEditName(int number) {
-  std::string name = std::string(kHandlingFileName) + ".new";
-  if (number > 1) name += "." + std::to_string(number);
-  return name;
-}
 
 void discardTempFile() {
   if (tempLock == platform::kNoHandle) return;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 // Closes and removes the temp.cfg this run created and locked; a file of that name that this
 // run did not create (a folder, another program's file) is left alone.
 void discardTempFile();
@@ -14,8 +12,5 @@ void closeFiles();
 // and permission bits, and reports the outcome; says so when that breaks a link. Does nothing
 // unless closeFiles finished temp.cfg, and never puts in place a temp.cfg that another program
 // replaced. When another program changed handling.cfg since start-up, or it cannot be replaced,
-// keeps the edit under the name keptEditName gives.
+// keeps the edit as handling.cfg.new (or .new.2, .new.3, ... when that name is taken).
 void replaceHandlingFile();
-
-// "handling.cfg.new" for 1, "handling.cfg.new.2" for 2, and so on.
-std::string keptEditName(int number);

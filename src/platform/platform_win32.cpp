@@ -47,11 +47,12 @@ HANDLE asHandle(Handle handle) {
 }
 
 // Opens `path` only to ask about it: that access is granted whatever sharing other programs
-// allow, and a link of that name is asked about itself.
-HANDLE openToAsk(const char* path) {
+// allow. A link of that name is asked about itself unless `followLink`.
+HANDLE openToAsk(const char* path, bool followLink = false) {
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
   return CreateFileA(path, FILE_READ_ATTRIBUTES,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+                     flags, nullptr);
 }
 
 bool deleteOnClose(HANDLE handle) {
@@ -171,17 +172,12 @@ void endOnStopRequest() {
 }
 
 bool streamGoesTo(Stream stream, const char* path) {
-  const HANDLE handle = CreateFileA(path, FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  bool fileOk = false;
+  FileStamp file;
+  std::string ignored;
   bool streamOk = false;
-  const FileStamp file = stampFromHandle(handle, &fileOk);
-  CloseHandle(handle);
   const FileStamp written = stampFromHandle(
       GetStdHandle(stream == Stream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE), &streamOk);
-  return fileOk && streamOk && written.isSameFileAs(file);
+  return stampOf(path, &file, &ignored) && streamOk && written.isSameFileAs(file);
 }
 
 void clearAttributes(const char* path) {
@@ -288,9 +284,7 @@ bool stampOf(Handle handle, FileStamp* stamp) {
 }
 
 bool stampOf(const char* path, FileStamp* stamp, std::string* error) {
-  const HANDLE handle = CreateFileA(path, FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE handle = openToAsk(path, true);
   if (handle == INVALID_HANDLE_VALUE) {
     *error = describeWindowsError(GetLastError());
     return false;
