@@ -47,7 +47,9 @@ bool streamGoesTo(Stream stream, const char* path);
 void clearAttributes(const char* path);
 
 // Opens `path` for reading in binary mode. Returns nullptr when it is missing, unreadable or
-// not a regular file (a directory or a pipe of that name is refused without blocking).
+// not a regular file (a directory or a pipe of that name is refused without blocking). On
+// Windows other programs may still write, replace or delete the file while it is open, and a
+// brief hold by another program is waited out for up to about two seconds.
 std::FILE* openForReading(const char* path);
 
 // What createLocked found.
@@ -116,8 +118,13 @@ void copyOwnerAndPermissions(const char* from, Handle handle);
 // Gives the file `from`, held by `handle`, the name `to` in one atomic step, replacing `to` when
 // `replace` is true; otherwise fails with `exists` set when `to` exists. Makes the change
 // survive a power cut. On failure both names are as they were and `error` holds the reason.
+// On Windows a brief hold of `to` by another program is waited out for up to about two seconds.
 bool renameFile(Handle handle, const char* from, const char* to, bool replace, bool* exists,
                 std::string* error);
+
+// Whether another program has `path` open in a way that keeps it from being replaced or deleted
+// (Windows: open without delete sharing). Never on POSIX, where an open file can be replaced.
+bool isHeldOpen(const char* path);
 
 // The system's description of the C library's last error (errno).
 std::string lastErrorText();

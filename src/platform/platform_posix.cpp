@@ -356,6 +356,11 @@ bool renameFile(Handle, const char* from, const char* to, bool replace, bool* ex
   return true;
 }
 
+bool isHeldOpen(const char*) {
+  // Open files never keep a name from being replaced here.
+  return false;
+}
+
 std::string lastErrorText() {
   return std::strerror(errno);
 }

@@ -62,6 +62,35 @@ bool deleteOnClose(HANDLE handle) {
                                     sizeof disposition) != 0;
 }
 
+// Whether `code` is how Windows refuses a file that another program (a virus scanner, a search
+// indexer, a backup or sync client) has open for a moment.
+bool isBriefHold(DWORD code) {
+  return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION ||
+         code == ERROR_LOCK_VIOLATION;
+}
+
+// Runs `attempt` until it succeeds, or fails for another reason than a brief hold, or the holds
+// have been waited out for about two seconds in all: 10, 20, 40, ... ms between the attempts.
+// The last error is left for GetLastError.
+template <typename Attempt>
+bool retryWhileHeld(Attempt attempt) {
+  DWORD waited = 0;
+  DWORD pause = 10;
+  constexpr DWORD kLongestWait = 2000;
+  for (;;) {
+    if (attempt()) return true;
+    const DWORD code = GetLastError();
+    if (!isBriefHold(code) || waited >= kLongestWait) {
+      SetLastError(code);
+      return false;
+    }
+    if (pause > kLongestWait - waited) pause = kLongestWait - waited;
+    Sleep(pause);
+    waited += pause;
+    pause *= 2;
+  }
+}
+
 // What the console event handler needs; set once by stopOnRequest, which the handler waits for.
 struct StopReport {
   HANDLE handle = INVALID_HANDLE_VALUE;
@@ -188,7 +217,23 @@ void clearAttributes(const char* path) {
 
 std::FILE* openForReading(const char* path) {
   if (!isRegularFile(GetFileAttributesA(path))) return nullptr;
-  return std::fopen(path, "rb");
+  // Every sharing: while the editor runs, other programs may read, write, replace or delete the
+  // file, as they could without it; the stamp tells the editor when one did.
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  const bool opened = retryWhileHeld([&] {
+    handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle != INVALID_HANDLE_VALUE;
+  });
+  if (!opened) return nullptr;
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, "rb");
+  if (!file) _close(fd);
+  return file;
 }
 
 CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std::string* error) {
@@ -325,8 +370,12 @@ bool renameFile(Handle handle, const char*, const char* to, bool replace, bool* 
                                        static_cast<int>(length));
   rename->FileNameLength = static_cast<DWORD>(wide) * sizeof(WCHAR);
   *exists = false;
-  if (wide > 0 && SetFileInformationByHandle(asHandle(handle), FileRenameInfo, rename,
-                                             static_cast<DWORD>(buffer.size()))) {
+  // A program that has the file of the new name open for a moment keeps it from being replaced
+  // until it lets go.
+  if (wide > 0 && retryWhileHeld([&] {
+        return SetFileInformationByHandle(asHandle(handle), FileRenameInfo, rename,
+                                          static_cast<DWORD>(buffer.size())) != 0;
+      })) {
     FlushFileBuffers(asHandle(handle));
     return true;
   }
@@ -334,6 +383,19 @@ bool renameFile(Handle handle, const char*, const char* to, bool replace, bool* 
   *exists = code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS;
   *error = describeWindowsError(code);
   return false;
+}
+
+bool isHeldOpen(const char* path) {
+  // Asking for delete access is refused with a sharing violation exactly while another program
+  // has the file open without letting it be deleted or replaced.
+  const HANDLE handle = CreateFileA(
+      path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) {
+    CloseHandle(handle);
+    return false;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 std::string lastErrorText() {
