@@ -37,6 +37,7 @@ void runPipeline() {
   writeEditedFile();
   closeFiles();
   replaceHandlingFile();
+  releaseTempFile();
   finished = 1;
 }
 

@@ -77,6 +77,11 @@ void discardTempFile() {
   tempLock = platform::kNoHandle;
 }
 
+void releaseTempFile() {
+  platform::release(tempLock);
+  tempLock = platform::kNoHandle;
+}
+
 void closeFiles() {
   handlingIn.close();
   if (!tempOut.isOpen()) {

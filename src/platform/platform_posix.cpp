@@ -149,6 +149,10 @@ void stopOnRequest(Handle handle, const char* file, const char* toOutput, const 
   ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
+void askForEnterOnStop(const char*) {
+  // A terminal window never closes with the editor.
+}
+
 void endOnStopRequest() {
   for (const auto& stop : kStopSignals)
     ::signal(stop.number, SIG_DFL);
@@ -269,6 +273,10 @@ void removeAndClose(const char* path, Handle handle) {
   if (handle == kNoHandle) return;
   if (namesFile(path, handle)) ::unlink(path);
   ::close(static_cast<int>(handle));
+}
+
+void release(Handle) {
+  // An open file keeps no other program out here; the lock goes when the process ends.
 }
 
 void startWriteback(std::FILE* file) {

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -55,6 +56,44 @@ HANDLE openToAsk(const char* path, bool followLink = false) {
                      flags, nullptr);
 }
 
+// While a run holds temp.cfg: a named object that stands for "a vehicle-editor is at work in this
+// folder", so that a temp.cfg that another editor holds can be told from one that some other
+// program has open.
+HANDLE folderClaim = nullptr;
+
+enum class Claim { taken, byAnotherEditor, unknown };
+
+// Claims the current folder for this run, by the volume and number of the folder itself, which
+// every name of it shares.
+Claim claimFolder() {
+  const HANDLE folder =
+      CreateFileA(".", FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return Claim::unknown;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(folder, &info) != 0;
+  CloseHandle(folder);
+  if (!known) return Claim::unknown;
+  char name[96];
+  std::snprintf(name, sizeof name, "Global\\vehicle-editor-%08lx-%08lx%08lx",
+                info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
+  const HANDLE claim = CreateMutexA(nullptr, FALSE, name);
+  const DWORD code = GetLastError();
+  if (claim && code != ERROR_ALREADY_EXISTS) {
+    folderClaim = claim;
+    return Claim::taken;
+  }
+  if (claim) CloseHandle(claim);
+  // Made by an editor of another user, whose object this user may not open.
+  if (claim || code == ERROR_ACCESS_DENIED) return Claim::byAnotherEditor;
+  return Claim::unknown;
+}
+
+void releaseFolder() {
+  if (folderClaim) CloseHandle(folderClaim);
+  folderClaim = nullptr;
+}
+
 bool deleteOnClose(HANDLE handle) {
   FILE_DISPOSITION_INFO disposition{};
   disposition.DeleteFile = TRUE;
@@ -99,6 +138,10 @@ struct StopReport {
   const char* after = "";
 };
 StopReport stopReport;
+// Set by askForEnterOnStop: what a stopped run writes before it waits for Enter.
+const char* volatile stopPrompt = nullptr;
+// The thread that runs the editor, whose read at a prompt must not take that Enter.
+HANDLE mainThread = nullptr;
 
 // Where the run stands for the console event handler, which runs on a thread of its own.
 enum : LONG { kWorking, kStopping, kHolding };
@@ -149,6 +192,15 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
   writeText(STD_ERROR_HANDLE, stopReport.before);
   writeText(STD_ERROR_HANDLE, name);
   writeText(STD_ERROR_HANDLE, stopReport.after);
+  // In a window of its own, the report stays readable until the user lets the window close. Not
+  // for the console's closing, where Windows ends the process a few seconds after the event.
+  if (stopPrompt && event != CTRL_CLOSE_EVENT) {
+    writeText(STD_OUTPUT_HANDLE, stopPrompt);
+    // The run's own read, if the event did not end it already, ends now: the run then waits for
+    // this thread (in holdStopRequests), and only this thread reads the Enter.
+    if (mainThread) CancelSynchronousIo(mainThread);
+    waitForEnter();
+  }
   // Not ExitProcess: the main thread may hold the C library's locks, which it would wait for.
   TerminateProcess(GetCurrentProcess(), status);
   return TRUE;
@@ -182,7 +234,11 @@ void prepareStandardStreams() {
 }
 
 void holdStopRequests() {
-  static const bool installed = SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0;
+  static const bool installed = [] {
+    // This is the editor's own thread: holdStopRequests is first called by start-up.
+    mainThread = OpenThread(THREAD_TERMINATE, FALSE, GetCurrentThreadId());
+    return SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0;
+  }();
   static_cast<void>(installed);
   // The handler may be stopping the run right now; it ends the process soon.
   if (InterlockedCompareExchange(&runPhase, kHolding, kWorking) == kStopping) Sleep(INFINITE);
@@ -195,8 +251,14 @@ void stopOnRequest(Handle handle, const char*, const char* toOutput, const char*
   InterlockedExchange(&runPhase, kWorking);
 }
 
+void askForEnterOnStop(const char* prompt) {
+  stopPrompt = prompt;
+}
+
 void endOnStopRequest() {
-  // The system's own handling ends the process.
+  // A request that is ending the run already finishes that, with its own wait for Enter.
+  holdStopRequests();
+  // From now on the system's own handling ends the process.
   SetConsoleCtrlHandler(onConsoleEvent, FALSE);
 }
 
@@ -210,9 +272,13 @@ bool streamGoesTo(Stream stream, const char* path) {
 }
 
 void clearAttributes(const char* path) {
-  // The attributes belong to the file, whatever name it is reached by.
+  // Only read-only keeps the file from being replaced: Hidden, System and the others stay. The
+  // attributes belong to the file, whatever name it is reached by.
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) return;
   const Links links = linksOf(path);
-  if (!links.symbolic && !links.hard) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+  if (!links.symbolic && !links.hard)
+    SetFileAttributesA(path, attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
 }
 
 std::FILE* openForReading(const char* path) {
@@ -241,14 +307,23 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
   // file: deleting a link removes the link itself, never its target. A file that another
   // editor holds cannot be deleted: that is the lock. Then CREATE_NEW refuses anything that
   // reappeared in between instead of writing through it.
+  const Claim claim = claimFolder();
+  if (claim == Claim::byAnotherEditor) return CreateResult::inUse;
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      if (!DeleteFileA(path) && GetLastError() == ERROR_SHARING_VIOLATION)
-        return CreateResult::inUse;
+      // A read-only file cannot be deleted; one left read-only would stop every run at its end.
+      if (attributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesA(path, attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+      if (!DeleteFileA(path) && GetLastError() == ERROR_SHARING_VIOLATION) {
+        releaseFolder();
+        // With the folder claimed, no other editor is at work here: some other program holds it.
+        return claim == Claim::taken ? CreateResult::openElsewhere : CreateResult::inUse;
+      }
     } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
       RemoveDirectoryA(path);
     } else {
+      releaseFolder();
       *error = std::strerror(EISDIR);
       return CreateResult::failed;
     }
@@ -258,6 +333,7 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
+    releaseFolder();
     if (code == ERROR_SHARING_VIOLATION) return CreateResult::inUse;
     *error = describeWindowsError(code);
     return CreateResult::failed;
@@ -268,6 +344,7 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
     *error = describeWindowsError(GetLastError());
     deleteOnClose(handle);
     CloseHandle(handle);
+    releaseFolder();
     return CreateResult::failed;
   }
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
@@ -281,6 +358,7 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
     } else {
       _close(fd);
     }
+    releaseFolder();
     return CreateResult::failed;
   }
   *lock = reinterpret_cast<Handle>(second);
@@ -303,6 +381,15 @@ void removeAndClose(const char*, Handle handle) {
   // Nobody else can have replaced the file while we held it without sharing: it goes by handle.
   deleteOnClose(asHandle(handle));
   CloseHandle(asHandle(handle));
+  releaseFolder();
+}
+
+void release(Handle handle) {
+  if (handle == kNoHandle) return;
+  // The file has its final name: from now on other programs may open it as they like, and
+  // another editor may start in this folder.
+  CloseHandle(asHandle(handle));
+  releaseFolder();
 }
 
 void startWriteback(std::FILE*) {
@@ -354,8 +441,19 @@ Links linksOf(const char* path) {
   return links;
 }
 
-void copyOwnerAndPermissions(const char*, Handle) {
-  // The new file takes the folder's access rules, as every file made there does.
+void copyOwnerAndPermissions(const char* from, Handle handle) {
+  // The new file takes the folder's access rules, as every file made there does, and the old
+  // file's Hidden and System attributes, so that replacing it does not show a hidden file.
+  const DWORD attributes = GetFileAttributesA(from);
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kKept) == 0) return;
+  FILE_BASIC_INFO basic;
+  if (!GetFileInformationByHandleEx(asHandle(handle), FileBasicInfo, &basic, sizeof basic)) return;
+  basic.FileAttributes |= attributes & kKept;
+  // Zero times are left as they are.
+  basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = 0;
+  basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
+  SetFileInformationByHandle(asHandle(handle), FileBasicInfo, &basic, sizeof basic);
 }
 
 bool renameFile(Handle handle, const char*, const char* to, bool replace, bool* exists,
