@@ -117,3 +117,36 @@ TEST_F(EditorTest, AnotherProgramMayDeleteTheHandlingFile) {
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
 }
+
+// A temp.cfg left read-only (by a copy from a CD, an archive, a sync client) is made anew all the
+// same, and the edit lands.
+TEST_F(EditorTest, ReadOnlyTempFileLeftBehind) {
+  SKIP_UNLESS_WINE();
+  writeFile(path("temp.cfg"), "left behind\r\n");
+  chmod(path("temp.cfg").c_str(), 0444);
+  const RunResult result = run("1 INFERNUS R 2.5 0 0\n");
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
+  EXPECT_FALSE(exists("temp.cfg"));
+}
+
+// A temp.cfg that some other program has open is not taken for another editor's.
+TEST_F(EditorTest, TempFileOpenInAnotherProgram) {
+  SKIP_UNLESS_WINE();
+  writeFile(path("temp.cfg"), "another program's\r\n");
+  std::vector<std::string> command = windowsCommand("hold-file.exe");
+  command.push_back("temp.cfg");
+  ChildProcess holder(command, (root_ / "game").string(), (root_ / "hold.out").string(),
+                      (root_ / "hold.err").string());
+  ASSERT_TRUE(holder.waitForOutput("holding\n"));
+  const RunResult result = run("1 INFERNUS R 2.5 0 0\n");
+  RunResult held;
+  holder.finish(&held);
+  EXPECT_EQ(result.err,
+            "vehicle-editor: temp.cfg is open in another program, so the editor cannot make it "
+            "anew; close that program or move temp.cfg away; handling.cfg was not changed.\n");
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+  EXPECT_EQ(readFile(path("temp.cfg")), "another program's\r\n");
+}
