@@ -198,6 +198,7 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
     writeText(STD_OUTPUT_HANDLE, stopPrompt);
     // The run's own read, if the event did not end it already, ends now: the run then waits for
     // this thread (in holdStopRequests), and only this thread reads the Enter.
+    CancelIoEx(GetStdHandle(STD_INPUT_HANDLE), nullptr);
     if (mainThread) CancelSynchronousIo(mainThread);
     waitForEnter();
   }
