@@ -159,6 +159,40 @@ void writeText(DWORD stream, const char* text) {
   WriteFile(handle, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
 }
 
+// Reads the console's keys until Enter; returns at once when it cannot be read.
+void readUntilEnter(HANDLE input) {
+  char typed = 0;
+  DWORD count = 0;
+  while (ReadConsoleA(input, &typed, 1, &count, nullptr) && count == 1 && typed != '\r' &&
+         typed != '\n') {
+    continue;
+  }
+}
+
+// Ends a console read at a prompt that the run may still have pending, as Ctrl-C itself does on
+// Windows: the read is cancelled, and where that does not reach it, a line typed for it that holds
+// only Ctrl-Z reads as the end of the input in the C library. Whatever the read did not take is
+// discarded by waitForEnter.
+void endPendingRead() {
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  CancelIoEx(input, nullptr);
+  if (mainThread) CancelSynchronousIo(mainThread);
+  INPUT_RECORD keys[4] = {};
+  const WORD codes[2] = {'Z', VK_RETURN};
+  const char typed[2] = {'\x1a', '\r'};
+  for (int i = 0; i < 4; ++i) {
+    KEY_EVENT_RECORD& key = keys[i].Event.KeyEvent;
+    keys[i].EventType = KEY_EVENT;
+    key.bKeyDown = i % 2 == 0;
+    key.wRepeatCount = 1;
+    key.wVirtualKeyCode = codes[i / 2];
+    key.uChar.AsciiChar = typed[i / 2];
+    key.dwControlKeyState = i < 2 ? LEFT_CTRL_PRESSED : 0;
+  }
+  DWORD written = 0;
+  WriteConsoleInputA(input, keys, 4, &written);
+}
+
 BOOL WINAPI onConsoleEvent(DWORD event) {
   const char* name = nullptr;
   UINT status = 0;
@@ -195,12 +229,14 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
   // In a window of its own, the report stays readable until the user lets the window close. Not
   // for the console's closing, where Windows ends the process a few seconds after the event.
   if (stopPrompt && event != CTRL_CLOSE_EVENT) {
-    writeText(STD_OUTPUT_HANDLE, stopPrompt);
     // The run's own read, if the event did not end it already, ends now: the run then waits for
-    // this thread (in holdStopRequests), and only this thread reads the Enter.
-    CancelIoEx(GetStdHandle(STD_INPUT_HANDLE), nullptr);
-    if (mainThread) CancelSynchronousIo(mainThread);
-    waitForEnter();
+    // this thread (in holdStopRequests), and only this thread reads the Enter. Only then is the
+    // user asked, so that no Enter pressed at once is discarded with the keys typed before.
+    endPendingRead();
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    FlushConsoleInputBuffer(input);
+    writeText(STD_OUTPUT_HANDLE, stopPrompt);
+    readUntilEnter(input);
   }
   // Not ExitProcess: the main thread may hold the C library's locks, which it would wait for.
   TerminateProcess(GetCurrentProcess(), status);
@@ -517,12 +553,7 @@ void waitForEnter() {
   // Keys pressed before this point were meant for the run's prompts. The C library's buffer,
   // which may still hold the end of the last answer's line, is passed by as well.
   FlushConsoleInputBuffer(input);
-  char typed = 0;
-  DWORD count = 0;
-  while (ReadConsoleA(input, &typed, 1, &count, nullptr) && count == 1 && typed != '\r' &&
-         typed != '\n') {
-    continue;
-  }
+  readUntilEnter(input);
 }
 
 }  // namespace platform

@@ -1,5 +1,9 @@
 // Scenarios of the Windows build alone, run under Wine.
+#include <poll.h>
+#include <pty.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <memory>
@@ -149,4 +153,68 @@ TEST_F(EditorTest, TempFileOpenInAnotherProgram) {
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
   EXPECT_EQ(readFile(path("temp.cfg")), "another program's\r\n");
+}
+
+// Run in a console window of its own (under Wine: started on a terminal), a run stopped by
+// Ctrl-C still asks for Enter, so that its message can be read, and then ends with Ctrl-C's
+// status. The terminal is driven here: the other scenarios' input is a pipe, which never waits.
+TEST_F(EditorTest, CtrlCInAWindowOfItsOwnWaitsForEnter) {
+  SKIP_UNLESS_WINE();
+  std::vector<std::string> command = windowsCommand("vehicle-editor.exe");
+  int terminal = -1;
+  const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (chdir(path("").c_str()) != 0) _exit(127);
+    std::vector<char*> argv;
+    for (std::string& word : command)
+      argv.push_back(word.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  std::string screen;
+  // Reads what the editor shows, without the console's escape sequences, until `text` has
+  // appeared; false when the editor ended first, or showed nothing for a minute.
+  const auto waitFor = [&](const std::string& text) {
+    char buffer[4096];
+    bool inEscape = false;
+    while (screen.find(text) == std::string::npos) {
+      pollfd ready{terminal, POLLIN, 0};
+      if (poll(&ready, 1, 60000) <= 0) return false;
+      const ssize_t got = read(terminal, buffer, sizeof buffer);
+      if (got <= 0) return false;
+      for (ssize_t i = 0; i < got; ++i) {
+        const char c = buffer[i];
+        if (c == '\x1b') {
+          inEscape = true;
+        } else if (inEscape) {
+          inEscape = (c < 'A' || c > 'Z') && (c < 'a' || c > 'z');
+        } else {
+          screen += c;
+        }
+      }
+    }
+    return true;
+  };
+  ASSERT_TRUE(waitFor("Choice:")) << screen;
+  ASSERT_EQ(write(terminal, "\x03", 1), 1);
+  ASSERT_TRUE(waitFor("Press Enter to close this window.")) << screen;
+  EXPECT_NE(screen.find("Ctrl-C"), std::string::npos) << screen;
+  EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "the window closed before Enter";
+  ASSERT_EQ(write(terminal, "\r", 1), 1);
+  // Bounded, so that an editor that never ends fails the test instead of hanging it.
+  int status = 0;
+  pid_t ended = 0;
+  for (int tries = 0; tries < 600 && ended == 0; ++tries) {
+    ended = waitpid(pid, &status, WNOHANG);
+    if (ended == 0) usleep(100000);
+  }
+  if (ended == 0) kill(pid, SIGKILL);
+  ASSERT_EQ(ended, pid) << "the editor did not end after Enter";
+  close(terminal);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+  EXPECT_FALSE(exists("temp.cfg"));
 }
