@@ -6,6 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "handling/checksum.h"
+#include "platform/platform.h"
+
 // A file being written line by line through one large buffer of its own, handed to the system
 // in large writes. Every write is checked; after the first failure nothing more is written and
 // finish() reports it.
@@ -37,6 +40,8 @@ class OutputFile {
 
   // How many bytes writeLine was given since attach, line ends included.
   std::uint64_t bytesWritten() const { return written_; }
+  // The checksum of every byte handed to the system since attach; after finish, of all of them.
+  std::uint64_t checksum() const { return checksum_.value(); }
 
  private:
   void append(std::string_view bytes);
@@ -48,4 +53,11 @@ class OutputFile {
   std::size_t used_ = 0;  // bytes of buffer_ not yet handed to the system
   std::string error_;
   std::uint64_t written_ = 0;
+  Checksum checksum_;
 };
+
+// Whether the file held by `file` holds exactly `size` bytes with the checksum `checksum`, read
+// back through that handle from its first byte. Otherwise false, with "another program wrote to
+// it during the editing" or the reason reading failed in `error`.
+bool holdsWritten(platform::Handle file, std::uint64_t size, std::uint64_t checksum,
+                  std::string* error);
