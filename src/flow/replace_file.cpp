@@ -208,14 +208,13 @@ void replaceHandlingFile() {
     case Outcome::handlingChanged:
       keepEdit(handlingChangedText());
       return;
-    case Outcome::namesSwapped:
+    case Outcome::namesSwapped: {
       exitStatus = 1;
-      reportNote("another program changed " + std::string(kHandlingFileName) + " or " +
-                 kTempFileName +
-                 " at the last moment, and the two names could not be swapped "
-                 "back (" +
-                 error + "): each now names the other's file");
+      const std::string names = std::string(kHandlingFileName) + " and " + kTempFileName;
+      reportNote("another program changed one of " + names + " at the last moment, and " + names +
+                 " could not be swapped back (" + error + "): each now names the other's file");
       return;
+    }
   }
   const bool replaced = outcome == Outcome::replaced;
   if (!handlingExists) {
