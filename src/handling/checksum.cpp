@@ -30,11 +30,18 @@ std::uint64_t mergeLane(std::uint64_t hash, std::uint64_t lane) {
 
 }  // namespace
 
+// One multiplication a word, off each lane's chain of dependent steps: the lanes only add and
+// rotate, so the four run side by side at several bytes a cycle. The lanes are mixed well at
+// the end.
+std::uint64_t addWord(std::uint64_t lane, std::uint64_t word) {
+  return rotateLeft(lane + word * kPrime2, 31);
+}
+
 void Checksum::addBlock(const unsigned char* block) {
-  lanes_[0] = mixWord(lanes_[0], wordAt(block));
-  lanes_[1] = mixWord(lanes_[1], wordAt(block + 8));
-  lanes_[2] = mixWord(lanes_[2], wordAt(block + 16));
-  lanes_[3] = mixWord(lanes_[3], wordAt(block + 24));
+  lanes_[0] = addWord(lanes_[0], wordAt(block));
+  lanes_[1] = addWord(lanes_[1], wordAt(block + 8));
+  lanes_[2] = addWord(lanes_[2], wordAt(block + 16));
+  lanes_[3] = addWord(lanes_[3], wordAt(block + 24));
 }
 
 void Checksum::add(std::string_view bytes) {
