@@ -119,14 +119,17 @@ Outcome exchangeWithHandlingFile(std::string* error) {
   }
   const Outcome found = checkExchanged();
   if (found == Outcome::replaced) {
-    // Now temp.cfg names the old file (or the link that led to it).
+    // Now temp.cfg names the old file (or the link that led to it). Until the folder is synced
+    // a power cut leaves handling.cfg the old or the new file, either whole.
     platform::removeName(kTempFileName);
+    platform::syncFolder();
     return found;
   }
-  if (platform::exchangeNames(kTempFileName, kHandlingFileName, error) !=
-      platform::ExchangeResult::exchanged)
-    return Outcome::namesSwapped;
-  return found;
+  const bool swappedBack = platform::exchangeNames(kTempFileName, kHandlingFileName, error) ==
+                           platform::ExchangeResult::exchanged;
+  // Else after a power cut the next run could take the file under temp.cfg for one left behind.
+  platform::syncFolder();
+  return swappedBack ? found : Outcome::namesSwapped;
 }
 
 }  // namespace

@@ -130,14 +130,16 @@ bool renameFile(Handle handle, const char* from, const char* to, bool replace, b
 // What exchangeNames did.
 enum class ExchangeResult { exchanged, unsupported, failed };
 // Swaps the names `a` and `b` in one atomic step, so that each leads to the file the other led
-// to, and makes the change survive a power cut. unsupported where the system or the file system
-// has no such step (always on Windows); failed with the system's reason in `error`. Unless
-// exchanged, both names are as they were.
+// to. unsupported where the system or the file system has no such step (always on Windows);
+// failed with the system's reason in `error`. Unless exchanged, both names are as they were.
+// After a power cut the folder may show the names as they were before: see syncFolder.
 ExchangeResult exchangeNames(const char* a, const char* b, std::string* error);
 
-// Removes the name `path` (a link itself, never what it leads to) and makes that survive a power
-// cut. Best effort.
+// Removes the name `path` (a link itself, never what it leads to). Best effort.
 void removeName(const char* path);
+
+// Makes every change of names in the current folder so far survive a power cut.
+void syncFolder();
 
 // The system's description of the C library's last error (errno).
 std::string lastErrorText();

@@ -109,15 +109,6 @@ FileStamp stampFrom(const struct stat& info) {
   return stamp;
 }
 
-// The rename is an entry in the folder: syncing the folder makes it survive a power cut.
-void syncFolder() {
-  const int folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) {
-    ::fsync(folder);
-    ::close(folder);
-  }
-}
-
 }  // namespace
 
 void prepareStandardStreams() {
@@ -411,12 +402,20 @@ ExchangeResult exchangeNames(const char* a, const char* b, std::string* error) {
     *error = lastErrorText();
     return ExchangeResult::failed;
   }
-  syncFolder();
   return ExchangeResult::exchanged;
 }
 
 void removeName(const char* path) {
-  if (::unlink(path) == 0) syncFolder();
+  ::unlink(path);
+}
+
+void syncFolder() {
+  // A name is an entry in the folder: syncing the folder makes it survive a power cut.
+  const int folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    ::fsync(folder);
+    ::close(folder);
+  }
 }
 
 std::string lastErrorText() {

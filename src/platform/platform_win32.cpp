@@ -366,6 +366,10 @@ void removeName(const char* path) {
   DeleteFileA(path);
 }
 
+void syncFolder() {
+  // Windows has no way to sync a folder; its renames are forced to disk by the file's handle.
+}
+
 std::string lastErrorText() {
   return std::strerror(errno);
 }
