@@ -149,12 +149,11 @@ void closeFiles() {
     reportNotChanged("could not create " + std::string(kTempFileName) + ": " + tempOutError);
     return;
   }
-  const std::uint64_t size = tempOut.bytesWritten();
   std::string error;
   // Another program may have written to temp.cfg while the editor wrote it or waited, even
   // emptied it and written as many bytes of its own: only the bytes this run wrote, as they
   // are on the disk, may take handling.cfg's place.
-  if (tempOut.finish(&error) && holdsWritten(tempLock, size, tempOut.checksum(), &error)) {
+  if (tempOut.finish(&error) && tempOut.holdsWritten(tempLock, &error)) {
     if (platform::stampOf(tempLock, &tempStamp)) {
       tempComplete = 1;
       return;

@@ -79,20 +79,20 @@ void OutputFile::abandon() {
   used_ = 0;
 }
 
-bool holdsWritten(platform::Handle file, std::uint64_t size, std::uint64_t checksum,
-                  std::string* error) {
-  std::vector<char> buffer(OutputFile::kBufferSize);
+bool OutputFile::holdsWritten(platform::Handle file, std::string* error) {
+  // The write buffer, no longer needed, holds what is read back: no more memory for that.
+  buffer_.resize(kBufferSize);
   Checksum read;
   for (;;) {
     std::size_t got = 0;
-    if (!platform::readAt(file, read.size(), buffer.data(), buffer.size(), &got, error))
+    if (!platform::readAt(file, read.size(), buffer_.data(), buffer_.size(), &got, error))
       return false;
     if (got == 0) break;
-    read.add(std::string_view(buffer.data(), got));
+    read.add(std::string_view(buffer_.data(), got));
     // More than this run wrote: no need to read the rest.
-    if (read.size() > size) break;
+    if (read.size() > written_) break;
   }
-  if (read.size() == size && read.value() == checksum) return true;
+  if (read.size() == written_ && read.value() == checksum_.value()) return true;
   *error = "another program wrote to it during the editing";
   return false;
 }

@@ -35,13 +35,17 @@ class OutputFile {
   // steps succeeded; otherwise `error` holds the first reason.
   bool finish(std::string* error);
 
+  // After finish: whether the file held by `file` (the same file, opened for reading too) holds
+  // exactly the bytes written, read back through that handle from its first byte. Otherwise
+  // false, with "another program wrote to it during the editing" or the reason reading failed
+  // in `error`.
+  bool holdsWritten(platform::Handle file, std::string* error);
+
   // Closes without any check, for a file that is about to be removed.
   void abandon();
 
   // How many bytes writeLine was given since attach, line ends included.
   std::uint64_t bytesWritten() const { return written_; }
-  // The checksum of every byte handed to the system since attach; after finish, of all of them.
-  std::uint64_t checksum() const { return checksum_.value(); }
 
  private:
   void append(std::string_view bytes);
@@ -55,9 +59,3 @@ class OutputFile {
   std::uint64_t written_ = 0;
   Checksum checksum_;
 };
-
-// Whether the file held by `file` holds exactly `size` bytes with the checksum `checksum`, read
-// back through that handle from its first byte. Otherwise false, with "another program wrote to
-// it during the editing" or the reason reading failed in `error`.
-bool holdsWritten(platform::Handle file, std::uint64_t size, std::uint64_t checksum,
-                  std::string* error);
