@@ -4,9 +4,11 @@ LineReader handlingIn;
 platform::FileStamp handlingStamp;
 OutputFile tempOut;
 platform::Handle tempLock = platform::kNoHandle;
+platform::FileStamp tempStamp;
 std::string tempOutError;
 std::string currentLine;
 std::size_t currentLineNumber = 0;
+std::uint64_t handlingChecksum = 0;
 std::string vehicleName;
 HandlingRecord record;
 

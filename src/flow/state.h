@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "handling/handling_record.h"
@@ -34,6 +35,9 @@ extern OutputFile tempOut;
 // folder, and what tells this run's temp.cfg from a file another program put in its place.
 // Closed by discardTempFile.
 extern platform::Handle tempLock;
+// What temp.cfg was once closeFiles had read it back whole; replaceHandlingFile puts in place
+// only a file that still has this size and time of last write.
+extern platform::FileStamp tempStamp;
 // Why startUp could not create temp.cfg (empty when it could); read by closeFiles.
 extern std::string tempOutError;
 // The chosen vehicle's line, without its line end; set by lookUpVehicle, read by splitLine and
@@ -42,6 +46,9 @@ extern std::string currentLine;
 // Where that line stands in handling.cfg, counting every line from 0; set by lookUpVehicle,
 // read by writeEditedFile, which puts the record line in exactly that place.
 extern std::size_t currentLineNumber;
+// The checksum of all of handling.cfg as lookUpVehicle read it, on to its end, once it had found
+// the line; writeEditedFile's copy must read the very same bytes.
+extern std::uint64_t handlingChecksum;
 // The word the user typed at "Vehicle: "; set by lookUpVehicle.
 extern std::string vehicleName;
 // The chosen line's 33 fields; filled by splitLine, changed by editRecord, written by
