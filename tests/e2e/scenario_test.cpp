@@ -324,6 +324,12 @@ const CommandScenario kCommandScenarios[] = {
      "vehicle-editor: no vehicle line of handling.cfg begins with \"rumpo\" (closest: RUMPO).\n",
      1,
      ""},
+    // The marker line "$ RUMPO marker line" is never taken.
+    {{"show", "$"},
+     "",
+     "vehicle-editor: no vehicle line of handling.cfg begins with \"$\".\n",
+     1,
+     ""},
     {{"set", "INFERNUS", "R=2.5"},
      "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n" + kDone,
      "",
