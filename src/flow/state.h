@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "handling/handling_record.h"
 #include "handling/line_reader.h"
@@ -71,3 +73,9 @@ extern int tempComplete;
 // The process's exit status: 1 when the run did not do what the user asked; set by the step
 // that failed, returned by main.
 extern int exitStatus;
+// 1 when the command line asked for an edit (set or preset): runEditing then makes that edit of
+// the vehicle `vehicleName` instead of showing the menus. Set by runCommandLine.
+extern int commandLineEdit;
+// The values that set gives on the command line, in the order given: the field's index and its
+// new text. Set by runCommandLine, read by runEditing.
+extern std::vector<std::pair<std::size_t, std::string>> commandLineValues;

@@ -144,6 +144,18 @@ void syncFolder();
 // The system's description of the C library's last error (errno).
 std::string lastErrorText();
 
+// How the system writes paths: whether two names that differ only in letter case name the same
+// file (Windows), and the characters after which a path's last name begins ("/" on POSIX; "\\",
+// "/" and the ":" of a drive on Windows).
+bool namesIgnoreCase();
+const char* pathSeparators();
+
+// Whether `path` names an existing regular file, through a symbolic link.
+bool isExistingFile(const char* path);
+
+// Makes `folder` the current folder. False, with the system's reason in `error`, when it cannot.
+bool changeFolder(const char* folder, std::string* error);
+
 // The console the editor runs in, for keeping a window of its own open at the end of a run.
 struct ConsoleFacts {
   // How many processes share the editor's console: 1 when the system opened the console for the

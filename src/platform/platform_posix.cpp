@@ -436,4 +436,23 @@ void waitForEnter() {
   }
 }
 
+bool namesIgnoreCase() {
+  return false;
+}
+
+const char* pathSeparators() {
+  return "/";
+}
+
+bool isExistingFile(const char* path) {
+  struct stat info;
+  return ::stat(path, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool changeFolder(const char* folder, std::string* error) {
+  if (::chdir(folder) == 0) return true;
+  *error = lastErrorText();
+  return false;
+}
+
 }  // namespace platform

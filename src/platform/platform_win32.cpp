@@ -398,4 +398,22 @@ void waitForEnter() {
   }
 }
 
+bool namesIgnoreCase() {
+  return true;
+}
+
+const char* pathSeparators() {
+  return "\\/:";
+}
+
+bool isExistingFile(const char* path) {
+  return isRegularFile(GetFileAttributesA(path));
+}
+
+bool changeFolder(const char* folder, std::string* error) {
+  if (SetCurrentDirectoryA(folder)) return true;
+  *error = describeWindowsError(GetLastError());
+  return false;
+}
+
 }  // namespace platform
