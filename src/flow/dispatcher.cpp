@@ -34,14 +34,18 @@ void runPipeline() {
     editRecord();
     afterEditMenu();
   }
+  writeAndReplace();
+}
+
+}  // namespace
+
+void writeAndReplace() {
   writeEditedFile();
   closeFiles();
   replaceHandlingFile();
   releaseTempFile();
   finished = 1;
 }
-
-}  // namespace
 
 void dispatch() {
   for (;;) {
