@@ -43,6 +43,7 @@ void writeAndReplace() {
   writeEditedFile();
   closeFiles();
   replaceHandlingFile();
+  releaseTempFile();
   finished = 1;
 }
 

@@ -5,11 +5,13 @@
 
 namespace {
 
+constexpr const char* kCloseWindowPrompt = "\nPress Enter to close this window.";
+
 // Runs when the process exits, before the standard streams are closed.
 void askForEnter() {
   // The run is over: Ctrl-C or closing the window has nothing left to stop and just closes it.
   platform::endOnStopRequest();
-  std::cout << "\nPress Enter to close this window." << std::flush;
+  std::cout << kCloseWindowPrompt << std::flush;
   platform::waitForEnter();
 }
 
@@ -20,5 +22,8 @@ bool waitBeforeClosing(const platform::ConsoleFacts& facts) {
 }
 
 void keepOwnWindowOpen() {
-  if (waitBeforeClosing(platform::consoleFacts())) std::atexit(askForEnter);
+  if (!waitBeforeClosing(platform::consoleFacts())) return;
+  std::atexit(askForEnter);
+  // A run stopped by Ctrl-C or Ctrl-Break waits the same way, and still ends with its status.
+  platform::askForEnterOnStop(kCloseWindowPrompt);
 }

@@ -10,6 +10,6 @@
 bool waitBeforeClosing(const platform::ConsoleFacts& facts);
 
 // Call once, first thing. When waitBeforeClosing holds for this process, every end of the run,
-// however it comes (a normal end, an abandoned run, a file that could not be opened), finishes
-// after all other output with a line that asks for Enter, and waits for it.
+// however it comes (a normal end, an abandoned run, a file that could not be opened, Ctrl-C or
+// Ctrl-Break), finishes after all other output with a line that asks for Enter, and waits for it.
 void keepOwnWindowOpen();

@@ -31,8 +31,9 @@ void reportNote(const std::string& text) {
 }
 
 // Puts the edited file under the first free name of handling.cfg.new, handling.cfg.new.2, ...:
-// no start-up empties those, and an earlier kept edit is never overwritten.
-void keepEdit(const std::string& why) {
+// no start-up empties those, and an earlier kept edit is never overwritten. `heldOpen`: another
+// program still has handling.cfg open, and the user is told what to do about it.
+void keepEdit(const std::string& why, bool heldOpen = false) {
   exitStatus = 1;
   std::string error = "every name up to " + keptEditName(kKeptNames) + " is taken";
   for (int number = 1; number <= kKeptNames; ++number) {
@@ -40,6 +41,10 @@ void keepEdit(const std::string& why) {
     bool exists = false;
     if (platform::renameFile(tempLock, kTempFileName, name.c_str(), false, &exists, &error)) {
       reportNote(why + "; the edited file was kept as " + name);
+      if (heldOpen) {
+        reportNote("another program has " + std::string(kHandlingFileName) + " open");
+        reportNote("close it, then put " + name + " in its place");
+      }
       return;
     }
     if (!exists) break;
@@ -143,6 +148,11 @@ void discardTempFile() {
   tempLock = platform::kNoHandle;
 }
 
+void releaseTempFile() {
+  platform::release(tempLock);
+  tempLock = platform::kNoHandle;
+}
+
 void closeFiles() {
   handlingIn.close();
   if (!tempOut.isOpen()) {
@@ -227,7 +237,8 @@ void replaceHandlingFile() {
     reportDeletionFailure(error);
   }
   if (!replaced) {
-    keepEdit(std::string(kHandlingFileName) + " was not changed: " + error);
+    keepEdit(std::string(kHandlingFileName) + " was not changed: " + error,
+             platform::isHeldOpen(kHandlingFileName));
   } else if (handlingExists) {
     reportBrokenLinks(links);
   }

@@ -17,3 +17,7 @@ void closeFiles();
 // another program changed handling.cfg since start-up, or it cannot be replaced, keeps the edit
 // as handling.cfg.new (or .new.2, .new.3, ... when that name is taken).
 void replaceHandlingFile();
+
+// Lets go of the file this run wrote, once replaceHandlingFile has given it its final name, so
+// that the game and other programs may open it while the editor still waits for Enter.
+void releaseTempFile();

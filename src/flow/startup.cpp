@@ -55,6 +55,9 @@ void startUp() {
     case platform::CreateResult::inUse:
       // Its temp.cfg is that editor's work in progress: this run touches nothing.
       refuseToStart("another vehicle-editor is editing " + handlingName + " in this folder");
+    case platform::CreateResult::openElsewhere:
+      refuseToStart(std::string(kTempFileName) + " is open in another program, so the editor " +
+                    "cannot make it anew; close that program or move " + kTempFileName + " away");
     case platform::CreateResult::created:
       tempOut.attach(temp);
       break;

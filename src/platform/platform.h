@@ -32,26 +32,36 @@ void holdStopRequests();
 // The texts must live for the whole run.
 void stopOnRequest(Handle handle, const char* file, const char* toOutput, const char* before,
                    const char* after);
-// Once the run is over: a request to stop ends the process at once, as for any program.
+// Once the run is over: a request to stop ends the process at once, as for any program. A request
+// that is ending the run already finishes that first (this waits for it).
 void endOnStopRequest();
+// For a console window that closes with the process: a request to stop that ends the run (Windows:
+// Ctrl-C, Ctrl-Break; not the closing of the console, after which Windows ends the process
+// itself) writes `prompt` to standard output after its report and waits for Enter before the
+// process ends with the request's status. `prompt` must live for the whole run. Nothing on POSIX.
+void askForEnterOnStop(const char* prompt);
 
 // The two streams the editor writes to.
 enum class Stream { output, error };
 // Whether `stream` writes into the file that `path` leads to.
 bool streamGoesTo(Stream stream, const char* path);
 
-// Makes an existing file writable so that it can be replaced later: on Windows clears its
-// read-only, hidden and system attributes, on POSIX adds write permission for its owner. A
+// Makes an existing file that is not writable writable, so that it can be replaced later: on
+// Windows clears its read-only attribute (and no other), on POSIX adds write permission for its
+// owner. A
 // symbolic link, or a file with more than one name, is left alone: the change would reach the
 // file under its other names. Failures are ignored.
 void clearAttributes(const char* path);
 
 // Opens `path` for reading in binary mode. Returns nullptr when it is missing, unreadable or
-// not a regular file (a directory or a pipe of that name is refused without blocking).
+// not a regular file (a directory or a pipe of that name is refused without blocking). On
+// Windows other programs may still write, replace or delete the file while it is open, and a
+// brief hold by another program is waited out for up to about two seconds.
 std::FILE* openForReading(const char* path);
 
 // What createLocked found.
-enum class CreateResult { created, inUse, failed };
+// openElsewhere (Windows): a file of that name is open in another program, which is not an editor.
+enum class CreateResult { created, inUse, openElsewhere, failed };
 
 // Creates `path` as an empty regular file open for writing in binary mode, emptying a regular
 // file of that name, and locks it for the rest of the run. A symbolic link of that name is
@@ -66,6 +76,10 @@ bool namesFile(const char* path, Handle handle);
 
 // Removes `path` when it names the file held by `handle`, and closes `handle`.
 void removeAndClose(const char* path, Handle handle);
+
+// Closes `handle` once the file it holds has its final name (handling.cfg or a kept edit): other
+// programs may then open that file freely, and another editor may start in the folder.
+void release(Handle handle);
 
 // Asks the system to start writing what `file` holds to the disk, without waiting for it.
 void startWriteback(std::FILE* file);
@@ -116,14 +130,16 @@ struct Links {
 Links linksOf(const char* path);
 
 // Gives the file held by `handle` the owner, group and permission bits of the file `from`, as
-// far as the system allows: when it refuses the owner, the group alone. Best effort.
+// far as the system allows: when it refuses the owner, the group alone (on Windows: its Hidden and
+// System attributes). Best effort.
 void copyOwnerAndPermissions(const char* from, Handle handle);
 
 // Gives the file `from`, held by `handle`, the name `to` in one atomic step, replacing `to` when
 // `replace` is true; otherwise fails with `exists` set when `to` exists, and never replaces a
 // file there, also where the file system has neither such a rename nor hard links. Makes the
 // change survive a power cut. On failure both names are as they were and `error` holds the
-// reason.
+// reason. On Windows a brief hold of `to` by another program is waited out for up to about two
+// seconds.
 bool renameFile(Handle handle, const char* from, const char* to, bool replace, bool* exists,
                 std::string* error);
 
@@ -140,6 +156,10 @@ void removeName(const char* path);
 
 // Makes every change of names in the current folder so far survive a power cut.
 void syncFolder();
+
+// Whether another program has `path` open in a way that keeps it from being replaced or deleted
+// (Windows: open without delete sharing). Never on POSIX, where an open file can be replaced.
+bool isHeldOpen(const char* path);
 
 // The system's description of the C library's last error (errno).
 std::string lastErrorText();

@@ -140,6 +140,10 @@ void stopOnRequest(Handle handle, const char* file, const char* toOutput, const 
   ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
+void askForEnterOnStop(const char*) {
+  // A terminal window never closes with the editor.
+}
+
 void endOnStopRequest() {
   for (const auto& stop : kStopSignals)
     ::signal(stop.number, SIG_DFL);
@@ -261,6 +265,10 @@ void removeAndClose(const char* path, Handle handle) {
   if (handle == kNoHandle) return;
   if (namesFile(path, handle)) ::unlink(path);
   ::close(static_cast<int>(handle));
+}
+
+void release(Handle) {
+  // An open file keeps no other program out here; the lock goes when the process ends.
 }
 
 void startWriteback(std::FILE* file) {
@@ -394,6 +402,11 @@ bool renameFile(Handle, const char* from, const char* to, bool replace, bool* ex
   }
   syncFolder();
   return true;
+}
+
+bool isHeldOpen(const char*) {
+  // Open files never keep a name from being replaced here.
+  return false;
 }
 
 ExchangeResult exchangeNames(const char* a, const char* b, std::string* error) {

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -55,11 +56,78 @@ HANDLE openToAsk(const char* path, bool followLink = false) {
                      flags, nullptr);
 }
 
+// While a run holds temp.cfg: a named object that stands for "a vehicle-editor is at work in this
+// folder", so that a temp.cfg that another editor holds can be told from one that some other
+// program has open.
+HANDLE folderClaim = nullptr;
+
+enum class Claim { taken, byAnotherEditor, unknown };
+
+// Claims the current folder for this run, by the volume and number of the folder itself, which
+// every name of it shares.
+Claim claimFolder() {
+  const HANDLE folder =
+      CreateFileA(".", FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return Claim::unknown;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(folder, &info) != 0;
+  CloseHandle(folder);
+  if (!known) return Claim::unknown;
+  char name[96];
+  std::snprintf(name, sizeof name, "Global\\vehicle-editor-%08lx-%08lx%08lx",
+                info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
+  const HANDLE claim = CreateMutexA(nullptr, FALSE, name);
+  const DWORD code = GetLastError();
+  if (claim && code != ERROR_ALREADY_EXISTS) {
+    folderClaim = claim;
+    return Claim::taken;
+  }
+  if (claim) CloseHandle(claim);
+  // Made by an editor of another user, whose object this user may not open.
+  if (claim || code == ERROR_ACCESS_DENIED) return Claim::byAnotherEditor;
+  return Claim::unknown;
+}
+
+void releaseFolder() {
+  if (folderClaim) CloseHandle(folderClaim);
+  folderClaim = nullptr;
+}
+
 bool deleteOnClose(HANDLE handle) {
   FILE_DISPOSITION_INFO disposition{};
   disposition.DeleteFile = TRUE;
   return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
                                     sizeof disposition) != 0;
+}
+
+// Whether `code` is how Windows refuses a file that another program (a virus scanner, a search
+// indexer, a backup or sync client) has open for a moment.
+bool isBriefHold(DWORD code) {
+  return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION ||
+         code == ERROR_LOCK_VIOLATION;
+}
+
+// Runs `attempt` until it succeeds, or fails for another reason than a brief hold, or the holds
+// have been waited out for about two seconds in all: 10, 20, 40, ... ms between the attempts.
+// The last error is left for GetLastError.
+template <typename Attempt>
+bool retryWhileHeld(Attempt attempt) {
+  DWORD waited = 0;
+  DWORD pause = 10;
+  constexpr DWORD kLongestWait = 2000;
+  for (;;) {
+    if (attempt()) return true;
+    const DWORD code = GetLastError();
+    if (!isBriefHold(code) || waited >= kLongestWait) {
+      SetLastError(code);
+      return false;
+    }
+    if (pause > kLongestWait - waited) pause = kLongestWait - waited;
+    Sleep(pause);
+    waited += pause;
+    pause *= 2;
+  }
 }
 
 // What the console event handler needs; set once by stopOnRequest, which the handler waits for.
@@ -70,6 +138,10 @@ struct StopReport {
   const char* after = "";
 };
 StopReport stopReport;
+// Set by askForEnterOnStop: what a stopped run writes before it waits for Enter.
+const char* volatile stopPrompt = nullptr;
+// The thread that runs the editor, whose read at a prompt must not take that Enter.
+HANDLE mainThread = nullptr;
 
 // Where the run stands for the console event handler, which runs on a thread of its own.
 enum : LONG { kWorking, kStopping, kHolding };
@@ -85,6 +157,40 @@ void writeText(DWORD stream, const char* text) {
     text = lineEnd + 1;
   }
   WriteFile(handle, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+}
+
+// Reads the console's keys until Enter; returns at once when it cannot be read.
+void readUntilEnter(HANDLE input) {
+  char typed = 0;
+  DWORD count = 0;
+  while (ReadConsoleA(input, &typed, 1, &count, nullptr) && count == 1 && typed != '\r' &&
+         typed != '\n') {
+    continue;
+  }
+}
+
+// Ends a console read at a prompt that the run may still have pending, as Ctrl-C itself does on
+// Windows: the read is cancelled, and where that does not reach it, a line typed for it that holds
+// only Ctrl-Z reads as the end of the input in the C library. Whatever the read did not take is
+// discarded by waitForEnter.
+void endPendingRead() {
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  CancelIoEx(input, nullptr);
+  if (mainThread) CancelSynchronousIo(mainThread);
+  INPUT_RECORD keys[4] = {};
+  const WORD codes[2] = {'Z', VK_RETURN};
+  const char typed[2] = {'\x1a', '\r'};
+  for (int i = 0; i < 4; ++i) {
+    KEY_EVENT_RECORD& key = keys[i].Event.KeyEvent;
+    keys[i].EventType = KEY_EVENT;
+    key.bKeyDown = i % 2 == 0;
+    key.wRepeatCount = 1;
+    key.wVirtualKeyCode = codes[i / 2];
+    key.uChar.AsciiChar = typed[i / 2];
+    key.dwControlKeyState = i < 2 ? LEFT_CTRL_PRESSED : 0;
+  }
+  DWORD written = 0;
+  WriteConsoleInputA(input, keys, 4, &written);
 }
 
 BOOL WINAPI onConsoleEvent(DWORD event) {
@@ -120,6 +226,18 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
   writeText(STD_ERROR_HANDLE, stopReport.before);
   writeText(STD_ERROR_HANDLE, name);
   writeText(STD_ERROR_HANDLE, stopReport.after);
+  // In a window of its own, the report stays readable until the user lets the window close. Not
+  // for the console's closing, where Windows ends the process a few seconds after the event.
+  if (stopPrompt && event != CTRL_CLOSE_EVENT) {
+    // The run's own read, if the event did not end it already, ends now: the run then waits for
+    // this thread (in holdStopRequests), and only this thread reads the Enter. Only then is the
+    // user asked, so that no Enter pressed at once is discarded with the keys typed before.
+    endPendingRead();
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    FlushConsoleInputBuffer(input);
+    writeText(STD_OUTPUT_HANDLE, stopPrompt);
+    readUntilEnter(input);
+  }
   // Not ExitProcess: the main thread may hold the C library's locks, which it would wait for.
   TerminateProcess(GetCurrentProcess(), status);
   return TRUE;
@@ -153,7 +271,11 @@ void prepareStandardStreams() {
 }
 
 void holdStopRequests() {
-  static const bool installed = SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0;
+  static const bool installed = [] {
+    // This is the editor's own thread: holdStopRequests is first called by start-up.
+    mainThread = OpenThread(THREAD_TERMINATE, FALSE, GetCurrentThreadId());
+    return SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0;
+  }();
   static_cast<void>(installed);
   // The handler may be stopping the run right now; it ends the process soon.
   if (InterlockedCompareExchange(&runPhase, kHolding, kWorking) == kStopping) Sleep(INFINITE);
@@ -166,8 +288,14 @@ void stopOnRequest(Handle handle, const char*, const char* toOutput, const char*
   InterlockedExchange(&runPhase, kWorking);
 }
 
+void askForEnterOnStop(const char* prompt) {
+  stopPrompt = prompt;
+}
+
 void endOnStopRequest() {
-  // The system's own handling ends the process.
+  // A request that is ending the run already finishes that, with its own wait for Enter.
+  holdStopRequests();
+  // From now on the system's own handling ends the process.
   SetConsoleCtrlHandler(onConsoleEvent, FALSE);
 }
 
@@ -181,14 +309,34 @@ bool streamGoesTo(Stream stream, const char* path) {
 }
 
 void clearAttributes(const char* path) {
-  // The attributes belong to the file, whatever name it is reached by.
+  // Only read-only keeps the file from being replaced: Hidden, System and the others stay. The
+  // attributes belong to the file, whatever name it is reached by.
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) return;
   const Links links = linksOf(path);
-  if (!links.symbolic && !links.hard) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+  if (!links.symbolic && !links.hard)
+    SetFileAttributesA(path, attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
 }
 
 std::FILE* openForReading(const char* path) {
   if (!isRegularFile(GetFileAttributesA(path))) return nullptr;
-  return std::fopen(path, "rb");
+  // Every sharing: while the editor runs, other programs may read, write, replace or delete the
+  // file, as they could without it; the stamp tells the editor when one did.
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  const bool opened = retryWhileHeld([&] {
+    handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle != INVALID_HANDLE_VALUE;
+  });
+  if (!opened) return nullptr;
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, "rb");
+  if (!file) _close(fd);
+  return file;
 }
 
 CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std::string* error) {
@@ -196,14 +344,23 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
   // file: deleting a link removes the link itself, never its target. A file that another
   // editor holds cannot be deleted: that is the lock. Then CREATE_NEW refuses anything that
   // reappeared in between instead of writing through it.
+  const Claim claim = claimFolder();
+  if (claim == Claim::byAnotherEditor) return CreateResult::inUse;
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      if (!DeleteFileA(path) && GetLastError() == ERROR_SHARING_VIOLATION)
-        return CreateResult::inUse;
+      // A read-only file cannot be deleted; one left read-only would stop every run at its end.
+      if (attributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesA(path, attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+      if (!DeleteFileA(path) && GetLastError() == ERROR_SHARING_VIOLATION) {
+        releaseFolder();
+        // With the folder claimed, no other editor is at work here: some other program holds it.
+        return claim == Claim::taken ? CreateResult::openElsewhere : CreateResult::inUse;
+      }
     } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
       RemoveDirectoryA(path);
     } else {
+      releaseFolder();
       *error = std::strerror(EISDIR);
       return CreateResult::failed;
     }
@@ -214,6 +371,7 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
+    releaseFolder();
     if (code == ERROR_SHARING_VIOLATION) return CreateResult::inUse;
     *error = describeWindowsError(code);
     return CreateResult::failed;
@@ -224,6 +382,7 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
     *error = describeWindowsError(GetLastError());
     deleteOnClose(handle);
     CloseHandle(handle);
+    releaseFolder();
     return CreateResult::failed;
   }
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
@@ -237,6 +396,7 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
     } else {
       _close(fd);
     }
+    releaseFolder();
     return CreateResult::failed;
   }
   *lock = reinterpret_cast<Handle>(second);
@@ -259,6 +419,15 @@ void removeAndClose(const char*, Handle handle) {
   // Nobody else can have replaced the file while we held it without sharing: it goes by handle.
   deleteOnClose(asHandle(handle));
   CloseHandle(asHandle(handle));
+  releaseFolder();
+}
+
+void release(Handle handle) {
+  if (handle == kNoHandle) return;
+  // The file has its final name: from now on other programs may open it as they like, and
+  // another editor may start in this folder.
+  CloseHandle(asHandle(handle));
+  releaseFolder();
 }
 
 void startWriteback(std::FILE*) {
@@ -330,8 +499,19 @@ Links linksOf(const char* path) {
   return links;
 }
 
-void copyOwnerAndPermissions(const char*, Handle) {
-  // The new file takes the folder's access rules, as every file made there does.
+void copyOwnerAndPermissions(const char* from, Handle handle) {
+  // The new file takes the folder's access rules, as every file made there does, and the old
+  // file's Hidden and System attributes, so that replacing it does not show a hidden file.
+  const DWORD attributes = GetFileAttributesA(from);
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kKept) == 0) return;
+  FILE_BASIC_INFO basic;
+  if (!GetFileInformationByHandleEx(asHandle(handle), FileBasicInfo, &basic, sizeof basic)) return;
+  basic.FileAttributes |= attributes & kKept;
+  // Zero times are left as they are.
+  basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = 0;
+  basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
+  SetFileInformationByHandle(asHandle(handle), FileBasicInfo, &basic, sizeof basic);
 }
 
 bool renameFile(Handle handle, const char*, const char* to, bool replace, bool* exists,
@@ -346,8 +526,12 @@ bool renameFile(Handle handle, const char*, const char* to, bool replace, bool* 
                                        static_cast<int>(length));
   rename->FileNameLength = static_cast<DWORD>(wide) * sizeof(WCHAR);
   *exists = false;
-  if (wide > 0 && SetFileInformationByHandle(asHandle(handle), FileRenameInfo, rename,
-                                             static_cast<DWORD>(buffer.size()))) {
+  // A program that has the file of the new name open for a moment keeps it from being replaced
+  // until it lets go.
+  if (wide > 0 && retryWhileHeld([&] {
+        return SetFileInformationByHandle(asHandle(handle), FileRenameInfo, rename,
+                                          static_cast<DWORD>(buffer.size())) != 0;
+      })) {
     FlushFileBuffers(asHandle(handle));
     return true;
   }
@@ -355,6 +539,19 @@ bool renameFile(Handle handle, const char*, const char* to, bool replace, bool* 
   *exists = code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS;
   *error = describeWindowsError(code);
   return false;
+}
+
+bool isHeldOpen(const char* path) {
+  // Asking for delete access is refused with a sharing violation exactly while another program
+  // has the file open without letting it be deleted or replaced.
+  const HANDLE handle = CreateFileA(
+      path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) {
+    CloseHandle(handle);
+    return false;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 ExchangeResult exchangeNames(const char*, const char*, std::string*) {
@@ -390,12 +587,7 @@ void waitForEnter() {
   // Keys pressed before this point were meant for the run's prompts. The C library's buffer,
   // which may still hold the end of the last answer's line, is passed by as well.
   FlushConsoleInputBuffer(input);
-  char typed = 0;
-  DWORD count = 0;
-  while (ReadConsoleA(input, &typed, 1, &count, nullptr) && count == 1 && typed != '\r' &&
-         typed != '\n') {
-    continue;
-  }
+  readUntilEnter(input);
 }
 
 bool namesIgnoreCase() {
