@@ -242,6 +242,51 @@ TEST_F(EditorTest, InjectedFaults) {
                        "files lost: 0.");
 }
 
+// A request to stop, or another program's write, at the exact moment the editor is most
+// exposed to it, made to come then by the preloaded library.
+TEST_F(EditorTest, AtTheWorstMoment) {
+  SKIP_UNDER_WINE("the moments are found by a library preloaded into the Linux build");
+  const struct {
+    const char* fault;
+    int exitStatus;
+    std::string err;
+    std::string after;
+    std::string outTail;
+  } cases[] = {
+      // The request waits until the handler knows which temp.cfg to remove.
+      {"stop-at-temp", 130, "vehicle-editor: stopped by SIGINT; handling.cfg was not changed.\n",
+       originalFile(), "\n"},
+      // The request waits: the file is in place, and the run says so.
+      {"stop-at-rename", 0, "", fileWithLine(3, kInfernusBrakes), kDone},
+      {"grow-temp", 1,
+       "vehicle-editor: could not write temp.cfg: another program wrote to it during the "
+       "editing; handling.cfg was not changed.\n",
+       originalFile(), ""},
+      // Appended after the copy's first read: the copy would end in the other program's line.
+      {"append:2", 1,
+       "vehicle-editor: could not write temp.cfg: another program changed handling.cfg during "
+       "the editing; handling.cfg was not changed.\n",
+       originalFile() + "ANOTHER 1 2 3\r\n", ""},
+  };
+  setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
+  setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    writeFile(path("handling.cfg"), originalFile());
+    setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
+    const RunResult result = run("1 INFERNUS R 2.5 0 0\n");
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
+    EXPECT_EQ(result.out.substr(result.out.size() - std::min(result.out.size(), c.outTail.size())),
+              c.outTail);
+    EXPECT_EQ(readFile(path("handling.cfg")), c.after);
+    EXPECT_FALSE(exists("temp.cfg"));
+    EXPECT_FALSE(exists("handling.cfg.new"));
+  }
+  unsetenv("VEHICLE_EDITOR_FAULT");
+  unsetenv("LD_PRELOAD");
+}
+
 TEST_F(EditorTest, HostileDirectoryStates) {
   const struct {
     const char* name;
