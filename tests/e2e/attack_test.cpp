@@ -401,6 +401,13 @@ TEST_F(EditorTest, HostileSurroundings) {
   readerGone.limits.outputReaderGone = true;
   RunOptions intoHandling{{{"", nullptr, "1 INFERNUS R 2.5 0 0\n"}}};
   intoHandling.limits.appendOutputTo = path("handling.cfg");
+  RunOptions outputIntoHandling = intoHandling;
+  outputIntoHandling.limits.appended = 1;
+  RunOptions errorsIntoHandling = intoHandling;
+  errorsIntoHandling.limits.appended = 2;
+  const std::string intoHandlingRefused =
+      "vehicle-editor: standard output or standard error goes into handling.cfg; handling.cfg "
+      "was not changed.\n";
   const auto stopAtValue = [](int signal) {
     return RunOptions{{{"", nullptr, "1 INFERNUS\n"}, {kValue, nullptr, "", signal}}};
   };
@@ -424,6 +431,10 @@ TEST_F(EditorTest, HostileSurroundings) {
        fileWithLine(3, kInfernusBrakes)},
       {"output and errors appended to handling.cfg", false, intoHandling, "", "", 1,
        originalFile()},
+      {"output alone appended to handling.cfg", false, outputIntoHandling, "", intoHandlingRefused,
+       1, originalFile()},
+      {"errors alone appended to handling.cfg", false, errorsIntoHandling, intoHandlingRefused, "",
+       1, originalFile()},
       {"Ctrl-C at a prompt", true, stopAtValue(SIGINT), kValue + "\n",
        stopped(underWine() ? "Ctrl-C" : "SIGINT"), 130, originalFile()},
       {"the terminal closed at a prompt", false, stopAtValue(SIGHUP), kValue + "\n",
