@@ -501,15 +501,28 @@ TEST_F(EditorTest, ALineLargerThanTheMemory) {
 }
 
 TEST_F(EditorTest, HostileConsoleInput) {
+  const auto withBrakes = [](const std::string& value) {
+    return fileWithLine(3, written("INFERNUS", "1100.0 2.0 4.4 1.2 0.0 0.0 -0.3 70 0.9",
+                                   "0.8 0.5 5 220.0 30.0 4 P " + value +
+                                       " 0.5 1 35.0 1.5 0.1 0.3 0.2 95000 0.3 -0.2 0.5 0.4",
+                                   "2003", "2 0"));
+  };
   const std::string megabyte(1 << 20, 'W');
   // A 1 MB word as a vehicle name matches nothing; as a value it is stored whole.
   const RunResult result = run("1 " + megabyte + " INFERNUS R " + megabyte + " 0 0");
   EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_EQ(readFile(path("handling.cfg")),
-            fileWithLine(3, written("INFERNUS", "1100.0 2.0 4.4 1.2 0.0 0.0 -0.3 70 0.9",
-                                    "0.8 0.5 5 220.0 30.0 4 P " + megabyte +
-                                        " 0.5 1 35.0 1.5 0.1 0.3 0.2 95000 0.3 -0.2 0.5 0.4",
-                                    "2003", "2 0")));
+  EXPECT_EQ(readFile(path("handling.cfg")), withBrakes(megabyte));
+
+  // An answer of exactly the limit is taken whole; one byte more is refused.
+  const std::string limit(4 << 20, 'L');
+  writeFile(path("handling.cfg"), originalFile());
+  EXPECT_EQ(run("1 INFERNUS R " + limit + " 0 0").exitStatus, 0);
+  EXPECT_TRUE(readFile(path("handling.cfg")) == withBrakes(limit));
+  writeFile(path("handling.cfg"), originalFile());
+  expectNothingChanged(
+      run("1 INFERNUS R " + limit + "L 0 0"),
+      "vehicle-editor: an answer was longer than 4194304 bytes; handling.cfg was not changed.\n",
+      originalFile());
 }
 
 // A million refused answers: the editor answers each with the prompt and its memory does not
