@@ -13,7 +13,7 @@
 //                  line: open, read, write with its bytes, sync, rename, link, unlink, truncate,
 //                  close, owner and mode changes ("meta"), and "said" when standard output gets
 //                  "Everything sucessfully done";
-//   kill:N:SIG     signal SIG comes right after the Nth of the calls that log: writes.
+//   kill:N:SIG     signal SIG comes right after the Nth of the calls that log: would write.
 // The editor itself has no such seam and reads no environment variables.
 #include <dlfcn.h>
 #include <fcntl.h>
