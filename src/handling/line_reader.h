@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "handling/checksum.h"
+
 // Reads a file line by line through one large buffer, holding only the current line in memory.
 // A line ends at LF; one CR right before the LF (or before the end of the file) is not part of
 // it. A last line without a line end is still a line; an empty file has no lines.
@@ -31,15 +33,25 @@ class LineReader {
   // file or when reading failed (then failed() is true and error() tells why).
   bool next(std::string_view* line);
 
+  // Reads on to the end of the file without splitting lines, so that checksum() covers the
+  // whole file. False when reading failed.
+  bool readToEnd();
+  // The checksum of every byte read since the last rewind (or attach), line ends included.
+  const Checksum& checksum() const { return checksum_; }
+
   bool failed() const { return failed_; }
   const std::string& error() const { return error_; }
 
  private:
+  // Reads the next piece of the file into the buffer; false when reading failed.
+  bool fill();
+
   std::FILE* file_ = nullptr;
   std::vector<char> buffer_;
   std::size_t begin_ = 0;  // first unread byte in buffer_
   std::size_t end_ = 0;    // one past the last byte read into buffer_
   std::string spanning_;   // a line that began in an earlier fill of the buffer
+  Checksum checksum_;
   bool atEnd_ = false;
   bool failed_ = false;
   std::string error_;

@@ -8,18 +8,28 @@
 #include "handling/record_line.h"
 #include "platform/platform.h"
 
-void copyReplacingLine(LineReader& in, OutputFile& out, std::size_t lineNumber,
+namespace {
+
+std::string changedByAnotherProgram() {
+  return "another program changed " + std::string(kHandlingFileName) + " during the editing";
+}
+
+}  // namespace
+
+void copyReplacingLine(LineReader& in, OutputFile& out, const FoundLine& found,
                        std::string_view replacement) {
   if (!in.rewind()) {
     out.markIncomplete("could not read " + std::string(kHandlingFileName) + ": " + in.error());
     return;
   }
   bool replaced = false;
+  bool sameLine = false;
   std::string_view line;
   for (std::size_t number = 0; in.next(&line); ++number) {
-    if (number == lineNumber) {
+    if (number == found.number) {
       out.writeLine(replacement);
       replaced = true;
+      sameLine = line == found.text;
     } else {
       out.writeLine(line);
     }
@@ -28,6 +38,11 @@ void copyReplacingLine(LineReader& in, OutputFile& out, std::size_t lineNumber,
     out.markIncomplete("could not read " + std::string(kHandlingFileName) + ": " + in.error());
   } else if (!replaced) {
     out.markIncomplete(std::string(kHandlingFileName) + " became shorter while it was edited");
+  } else if (!sameLine || in.checksum().value() != found.fileChecksum) {
+    // Rewritten in place where neither its size nor its times show it (a file system without
+    // a change time of its own, a write time set back): the record line would take the place
+    // of another line.
+    out.markIncomplete(changedByAnotherProgram());
   }
 }
 
@@ -48,8 +63,7 @@ void checkUnchanged() {
                    : now.size == handlingStamp.size && now.modified == handlingStamp.modified)
       return;
   }
-  tempOut.markIncomplete("another program changed " + std::string(kHandlingFileName) +
-                         " during the editing");
+  tempOut.markIncomplete(changedByAnotherProgram());
 }
 
 }  // namespace
@@ -62,6 +76,7 @@ void writeEditedFile() {
   checkUnchanged();
   std::string line = buildRecordLine(record);
   line += tailAfterFields(currentLine);
-  copyReplacingLine(handlingIn, tempOut, currentLineNumber, line);
+  copyReplacingLine(handlingIn, tempOut,
+                    FoundLine{currentLineNumber, currentLine, handlingChecksum}, line);
   checkUnchanged();
 }

@@ -13,7 +13,17 @@
 //                  line: open, read, write with its bytes, sync, rename, link, unlink, truncate,
 //                  close, owner and mode changes ("meta"), and "said" when standard output gets
 //                  "Everything sucessfully done";
-//   kill:N:SIG     signal SIG comes right after the Nth of the calls that log: would write.
+//   kill:N:SIG     signal SIG comes right after the Nth of the calls that log: would write;
+// and, for the last instants of a run and for other file systems:
+//   rewrite-temp   right before temp.cfg is forced to disk, another descriptor empties it and
+//                  writes as many NUL bytes;
+//   foreign-temp, append-temp, new-handling
+//                  right before temp.cfg is first put in place (rename or name exchange),
+//                  another program's file takes the name temp.cfg, a line is appended to
+//                  temp.cfg, or another program saves a new handling.cfg;
+//   no-links       as on exFAT: renameat2 knows no flags (EINVAL) and link() fails (EPERM);
+//   no-ctime       as on exFAT: stat, fstat and lstat give the time of last write as the change
+//                  time.
 // The editor itself has no such seam and reads no environment variables.
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -26,6 +36,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -168,6 +179,41 @@ int openAt(int folder, const char* path, int flags, mode_t mode) {
   return opened(REAL(openat)(folder, path, flags, mode), flags, existed);
 }
 
+void writeWhole(const char* path, int flags, const std::string& bytes) {
+  const int fd = REAL(open)(path, O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0644);
+  if (fd < 0) return;
+  writeAll(fd, bytes.data(), bytes.size());
+  REAL(close)(fd);
+}
+
+void beforeSync(int fd) {
+  struct stat info;
+  if (!is("rewrite-temp") || !names(fd, "temp.cfg") || fstat(fd, &info) != 0) return;
+  writeWhole("temp.cfg", O_TRUNC, std::string(static_cast<std::size_t>(info.st_size), '\0'));
+}
+
+void beforeReplacing(const char* from, const char* to, unsigned flags) {
+  static bool done = false;
+  const bool replacing =
+      (flags & RENAME_EXCHANGE) != 0 ||
+      (flags == 0 && std::strcmp(from, "temp.cfg") == 0 && std::strcmp(to, "handling.cfg") == 0);
+  if (done || !replacing) return;
+  done = true;
+  if (is("foreign-temp")) {
+    writeWhole("foreign.tmp", O_TRUNC, "FOREIGN 1 2 3\r\n");
+    REAL(rename)("foreign.tmp", "temp.cfg");
+  } else if (is("append-temp")) {
+    writeWhole("temp.cfg", O_APPEND, "APPENDED 1 2 3\r\n");
+  } else if (is("new-handling")) {
+    writeWhole("theirs.tmp", O_TRUNC, "RUMPO 1 2 3\r\n");
+    REAL(rename)("theirs.tmp", "handling.cfg");
+  }
+}
+
+void withCtimeAsMtime(int result, struct stat* info) {
+  if (result == 0 && is("no-ctime")) info->st_ctim = info->st_mtim;
+}
+
 mode_t modeArgument(int flags, va_list arguments) {
   return (flags & (O_CREAT | O_TMPFILE)) != 0 ? static_cast<mode_t>(va_arg(arguments, int)) : 0;
 }
@@ -218,6 +264,7 @@ extern "C" std::size_t fwrite(const void* bytes, std::size_t size, std::size_t c
 }
 
 extern "C" int fsync(int fd) {
+  beforeSync(fd);
   if (is("fsync") && names(fd, "temp.cfg")) {
     errno = EIO;
     return -1;
@@ -275,6 +322,7 @@ extern "C" int fclose(FILE* file) {
 }
 
 extern "C" int rename(const char* from, const char* to) {
+  beforeReplacing(from, to, 0);
   if (is("rename")) {
     errno = EIO;
     return -1;
@@ -285,11 +333,20 @@ extern "C" int rename(const char* from, const char* to) {
 }
 extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
                          unsigned flags) {
+  beforeReplacing(from, to, flags);
+  if ((flags != 0 && is("no-links")) || ((flags & RENAME_EXCHANGE) != 0 && is("rename"))) {
+    errno = is("rename") ? EIO : EINVAL;
+    return -1;
+  }
   const int result = REAL(renameat2)(fromFolder, from, toFolder, to, flags);
   if (result == 0) noteNames("rename", from, to, flags);
   return result;
 }
 extern "C" int link(const char* from, const char* to) {
+  if (is("no-links")) {
+    errno = EPERM;
+    return -1;
+  }
   const int result = REAL(link)(from, to);
   if (result == 0) noteNames("link", from, to);
   return result;
@@ -326,4 +383,20 @@ extern "C" std::size_t fread(void* buffer, std::size_t size, std::size_t count, 
     }
   }
   return done;
+}
+
+extern "C" int stat(const char* path, struct stat* info) {
+  const int result = REAL(stat)(path, info);
+  withCtimeAsMtime(result, info);
+  return result;
+}
+extern "C" int lstat(const char* path, struct stat* info) {
+  const int result = REAL(lstat)(path, info);
+  withCtimeAsMtime(result, info);
+  return result;
+}
+extern "C" int fstat(int fd, struct stat* info) {
+  const int result = REAL(fstat)(fd, info);
+  withCtimeAsMtime(result, info);
+  return result;
 }
