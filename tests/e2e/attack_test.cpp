@@ -351,8 +351,13 @@ TEST_F(EditorTest, AtTheWorstMoment) {
        "vehicle-editor: could not write temp.cfg: another program wrote to it during the "
        "editing; handling.cfg was not changed.\n",
        originalFile(), ""},
-      // Appended after the copy's first read: the copy would end in the other program's line.
+      // Appended after the copy's first read, or after its last: what it copied is not the file
+      // there now.
       {"append:3", 1,
+       "vehicle-editor: could not write temp.cfg: another program changed handling.cfg during "
+       "the editing; handling.cfg was not changed.\n",
+       originalFile() + "ANOTHER 1 2 3\r\n", ""},
+      {"append:4", 1,
        "vehicle-editor: could not write temp.cfg: another program changed handling.cfg during "
        "the editing; handling.cfg was not changed.\n",
        originalFile() + "ANOTHER 1 2 3\r\n", ""},
