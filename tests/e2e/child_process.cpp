@@ -72,10 +72,13 @@ ChildProcess::ChildProcess(const std::vector<std::string>& command, const std::s
     close(out);
     out = gone[1];
   } else if (!limits.appendOutputTo.empty()) {
-    close(out);
-    close(err);
-    out = open(limits.appendOutputTo.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    err = fcntl(out, F_DUPFD_CLOEXEC, 0);
+    const int file = open(limits.appendOutputTo.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    for (int* stream : {&out, &err}) {
+      if ((limits.appended & (stream == &out ? 1 : 2)) == 0) continue;
+      close(*stream);
+      *stream = fcntl(file, F_DUPFD_CLOEXEC, 0);
+    }
+    close(file);
   }
   pid_ = fork();
   if (pid_ == 0) execChild(command, workDir, ends[0], out, err, limits);

@@ -32,6 +32,8 @@ struct Limits {
   bool outputReaderGone = false;
   // When not empty, standard output and standard error are appended to this file.
   std::string appendOutputTo;
+  // Which of the two are: 1 standard output alone, 2 standard error alone, 3 both.
+  int appended = 3;
 };
 
 struct RunOptions {

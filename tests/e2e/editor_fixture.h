@@ -92,10 +92,12 @@ inline std::vector<std::string> editorCommand() {
 #define SKIP_UNDER_WINE(reason) \
   if (underWine()) GTEST_SKIP() << "not under Wine: " << (reason)
 
-// Runs `command` as the unprivileged user nobody, for refusals that root never meets.
-inline std::vector<std::string> asNobody(std::vector<std::string> command) {
-  command.insert(command.begin(),
-                 {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+// Runs `command` as the unprivileged user nobody, for refusals that root never meets; with
+// `group`, nobody is a member of that group too.
+inline std::vector<std::string> asNobody(std::vector<std::string> command,
+                                         const std::string& group = "") {
+  command.insert(command.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                   group.empty() ? "--clear-groups" : "--groups=" + group});
   return command;
 }
 #define SKIP_UNLESS_ROOT_CAN_DROP_RIGHTS()                                                    \

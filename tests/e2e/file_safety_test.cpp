@@ -1,5 +1,6 @@
 // The handling file survives every failure the editor can meet in the game folder.
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <string>
@@ -20,6 +21,18 @@ RunOptions editWithPauseAtFinalMenu(std::function<void()> action) {
 }
 
 }  // namespace
+
+// Waits until the clock that stamps file changes has moved past the last change of `file`, so
+// that the next change of it gets a time of its own even where that clock is coarse.
+void waitForNextClockTick(const std::string& file) {
+  struct stat info {};
+  stat(file.c_str(), &info);
+  timespec now{};
+  do {
+    clock_gettime(CLOCK_REALTIME_COARSE, &now);
+  } while (now.tv_sec < info.st_ctim.tv_sec ||
+           (now.tv_sec == info.st_ctim.tv_sec && now.tv_nsec <= info.st_ctim.tv_nsec));
+}
 
 // What a run shows when temp.cfg could not be created: the final menu, then the message.
 void expectNoTempFile(const RunResult& result) {
@@ -129,6 +142,24 @@ TEST_F(EditorTest, PermissionBits) {
   EXPECT_EQ(run("0\n").exitStatus, 0);
   EXPECT_EQ(mode("handling.cfg"), 0644u);
   EXPECT_EQ(readFile(path("handling.cfg")), before);
+
+  // And it is edited like any other; the run's own change of mode is not another program's.
+  chmod(path("handling.cfg").c_str(), 0444);
+  waitForNextClockTick(path("handling.cfg"));
+  EXPECT_EQ(run(kEdit).exitStatus, 0);
+  EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
+
+  // A user who may not give the file its owner keeps its group, one they belong to.
+  SKIP_UNLESS_ROOT_CAN_DROP_RIGHTS();
+  openFoldersToNobody(fs::perms::all);
+  ASSERT_EQ(chown(path("handling.cfg").c_str(), 1234, 5678), 0);
+  chmod(path("handling.cfg").c_str(), 0660);
+  EXPECT_EQ(run(asNobody(editorCommand(), "5678"), RunOptions{{{"", nullptr, kEdit}}}).exitStatus,
+            0);
+  stat(path("handling.cfg").c_str(), &info);
+  EXPECT_EQ(info.st_uid, 65534u);
+  EXPECT_EQ(info.st_gid, 5678u);
+  EXPECT_EQ(mode("handling.cfg"), 0660u);
 }
 
 TEST_F(EditorTest, HandlingFileDeletedWhileEditing) {
@@ -265,25 +296,35 @@ TEST_F(EditorTest, TempFileReplacedOrRemovedByAnotherProgram) {
 }
 
 // A second editor started in the same folder while the first waits refuses to start and touches
-// nothing, even when it may not read the first one's temp.cfg; the first finishes its edit.
+// nothing, even when it may not read the first one's temp.cfg, or when the folder cannot be
+// locked (it may be written, not read); the first finishes its edit.
 TEST_F(EditorTest, SecondEditorInTheSameFolder) {
   fs::create_directory(root_ / "second");
   const bool dropRights = !underWine() && geteuid() == 0 && access("/usr/bin/setpriv", X_OK) == 0;
   if (dropRights) openFoldersToNobody(fs::perms::all);
-  for (const bool unreadable : {false, true}) {
-    if (unreadable && !dropRights) continue;
-    SCOPED_TRACE(unreadable ? "as another user, who may not read temp.cfg" : "as the same user");
+  for (const int kind : {0, 1, 2}) {
+    const bool unreadable = kind == 1;
+    const bool unlockable = kind == 2;
+    if (kind > 0 && !dropRights) continue;
+    SCOPED_TRACE(unreadable   ? "as another user, who may not read temp.cfg"
+                 : unlockable ? "both as nobody, in a folder they may write but not read"
+                              : "as the same user");
+    if (unlockable)
+      fs::permissions(root_ / "game", fs::perms::owner_all | fs::perms::group_write |
+                                          fs::perms::group_exec | fs::perms::others_write |
+                                          fs::perms::others_exec);
     writeFile(path("handling.cfg"), originalFile());
     chmod(path("handling.cfg").c_str(), 0666);
     // The first editor's files are its owner's alone.
     const mode_t mask = umask(unreadable ? 0077 : 0022);
     RunResult second;
-    const RunResult first = run(editWithPauseAtFinalMenu([&] {
-      umask(mask);
-      const auto command = unreadable ? asNobody(editorCommand()) : editorCommand();
-      second = runProgram(command, path(""), (root_ / "second").string(),
-                          RunOptions{{{"", nullptr, "2 RUMPO 0\n"}}});
-    }));
+    const RunResult first =
+        run(unlockable ? asNobody(editorCommand()) : editorCommand(), editWithPauseAtFinalMenu([&] {
+              umask(mask);
+              const auto command = kind > 0 ? asNobody(editorCommand()) : editorCommand();
+              second = runProgram(command, path(""), (root_ / "second").string(),
+                                  RunOptions{{{"", nullptr, "2 RUMPO 0\n"}}});
+            }));
     umask(mask);
     EXPECT_EQ(foldCrLf(second.out), "");
     EXPECT_EQ(foldCrLf(second.err),

@@ -21,6 +21,8 @@ TEST(SuperCarMass, BelowMeansNumericallyBelow) {
       {"2500", false},
       {"10000.0", false},
       {"2500.", false},
+      {"01500.0", true},
+      {"002000.0", false},
       {"1" + std::string(400, '0'), false},
       // Not a plain decimal number: the preset's mass is safer than an unreadable one.
       {"", true},
