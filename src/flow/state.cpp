@@ -15,4 +15,5 @@ int mode = modeManual;
 int finished = 0;
 int editAnother = 1;
 int tempComplete = 0;
+int outputLineOpen = 0;
 int exitStatus = 0;

@@ -17,11 +17,13 @@ void copyReplacingLine(LineReader& in, OutputFile& out, std::size_t lineNumber,
   bool replaced = false;
   std::string_view line;
   for (std::size_t number = 0; in.next(&line); ++number) {
-    if (number == lineNumber) {
-      out.writeLine(replacement);
-      replaced = true;
+    const std::string_view text = number == lineNumber ? replacement : line;
+    replaced = replaced || number == lineNumber;
+    if (number == 0 && in.startsWithByteOrderMark()) {
+      // The mark goes back where it was, before the first line's text.
+      out.writeLine(std::string(kByteOrderMark) + std::string(text));
     } else {
-      out.writeLine(line);
+      out.writeLine(text);
     }
   }
   if (in.failed()) {

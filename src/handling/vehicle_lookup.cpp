@@ -1,8 +1,11 @@
 #include "handling/vehicle_lookup.h"
 
+#include <algorithm>
+#include <functional>
 #include <iostream>
 
 #include "flow/console.h"
+#include "flow/run_end.h"
 #include "flow/state.h"
 
 namespace {
@@ -33,9 +36,13 @@ bool isMarkerLine(std::string_view line) {
 bool findVehicleLine(LineReader& in, std::string_view name, std::string* line,
                      std::size_t* lineNumber) {
   if (!in.rewind()) return false;
+  // Linear in the length of each line, however much of the name a line repeats: a plain search
+  // would compare up to the whole name at every byte.
+  const std::boyer_moore_searcher search(name.begin(), name.end());
   std::string_view candidate;
   for (std::size_t number = 0; in.next(&candidate); ++number) {
-    if (!isMarkerLine(candidate) && candidate.find(name) != std::string_view::npos) {
+    if (!isMarkerLine(candidate) &&
+        std::search(candidate.begin(), candidate.end(), search) != candidate.end()) {
       line->assign(candidate);
       *lineNumber = number;
       return true;

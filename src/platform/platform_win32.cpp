@@ -119,7 +119,17 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
   writeText(STD_OUTPUT_HANDLE, stopReport.toOutput);
   writeText(STD_ERROR_HANDLE, stopReport.before);
   writeText(STD_ERROR_HANDLE, name);
-  writeText(STD_ERROR_HANDLE, stopReport.after);
+  // Within 79 columns: the line end that `after` ends with does not count.
+  const char* after = stopReport.after;
+  const char* blank = std::strchr(after, ' ');
+  if (blank && std::strlen(stopReport.before) + std::strlen(name) + std::strlen(after) > 80) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), after, static_cast<DWORD>(blank - after), &written,
+              nullptr);
+    writeText(STD_ERROR_HANDLE, "\n");
+    after = blank + 1;
+  }
+  writeText(STD_ERROR_HANDLE, after);
   // Not ExitProcess: the main thread may hold the C library's locks, which it would wait for.
   TerminateProcess(GetCurrentProcess(), status);
   return TRUE;
@@ -334,6 +344,12 @@ bool renameFile(Handle handle, const char*, const char* to, bool replace, bool* 
   *exists = code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS;
   *error = describeWindowsError(code);
   return false;
+}
+
+std::string currentFolder() {
+  char folder[MAX_PATH + 1];
+  const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+  return length == 0 || length > MAX_PATH ? std::string() : std::string(folder, length);
 }
 
 std::string lastErrorText() {

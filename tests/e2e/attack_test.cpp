@@ -186,11 +186,24 @@ TEST_F(EditorTest, FullFileSystem) {
 // Faults that nothing outside can cause on demand, injected by a preloaded library.
 TEST_F(EditorTest, InjectedFaults) {
   SKIP_UNDER_WINE("the faults are injected into the Linux build");
+  const std::string edited = fileWithLine(3, kInfernusBrakes);
+  const auto leaveTempFile = [this] { writeFile(path("temp.cfg"), "left over\r\n"); };
+  const auto takeEveryKeptName = [this] {
+    writeFile(path("handling.cfg.new"), "");
+    for (int number = 2; number <= 999; ++number)
+      writeFile(path("handling.cfg.new." + std::to_string(number)), "");
+  };
+  Limits cpuLimit;
+  cpuLimit.cpuSeconds = 1;
   const struct {
     const char* fault;
     int exitStatus;
     std::string err;
     bool editKept;
+    std::function<void()> prepare = nullptr;
+    Limits limits = {};
+    std::string after = "";  // empty: handling.cfg keeps its bytes
+    bool tempLeft = false;
   } cases[] = {
       {"fsync", 1,
        "vehicle-editor: could not write temp.cfg: Input/output error; handling.cfg was not "
@@ -217,6 +230,25 @@ TEST_F(EditorTest, InjectedFaults) {
        "vehicle-editor: could not write temp.cfg: could not read handling.cfg: Input/output "
        "error; handling.cfg was not changed.\n",
        false},
+      // Locks as over NFS, with a temp.cfg left behind by an earlier run: no false refusal.
+      {"flock:nfs", 0, "", false, leaveTempFile, {}, edited},
+      {"flock:none", 0, "", false, leaveTempFile, {}, edited},
+      {"flock:none", 0, "", false, nullptr, {}, edited},
+      // The CPU time limit strikes while temp.cfg is forced to disk.
+      {"spin", 152,
+       "vehicle-editor: stopped by SIGXCPU (the CPU time limit);\nhandling.cfg was not changed.\n",
+       false, nullptr, cpuLimit},
+      {"rename",
+       1,
+       "\nError deleting config.cfg: Input/output error\nvehicle-editor: handling.cfg was not "
+       "changed: Input/output error; the edited file is in temp.cfg, which could not be renamed "
+       "(every name up to handling.cfg.new.999 is taken): move it elsewhere before the editor "
+       "runs again.\n",
+       false,
+       takeEveryKeptName,
+       {},
+       "",
+       true},
   };
   setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
   setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
@@ -226,20 +258,25 @@ TEST_F(EditorTest, InjectedFaults) {
     writeFile(path("handling.cfg"), originalFile());
     fs::remove(path("temp.cfg"));
     fs::remove(path("handling.cfg.new"));
+    if (c.prepare) c.prepare();
     setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
-    const RunResult result = run("1 INFERNUS R 2.5 0 0\n");
-    EXPECT_EQ(result.err, c.err);
+    RunOptions options{{{"", nullptr, "1 INFERNUS R 2.5 0 0\n"}}};
+    options.limits = c.limits;
+    const RunResult result = run(options);
+    EXPECT_EQ(result.err, reported(c.err));
     EXPECT_EQ(result.exitStatus, c.exitStatus);
-    EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
-    EXPECT_FALSE(exists("temp.cfg"));
-    EXPECT_EQ(exists("handling.cfg.new"), c.editKept);
+    EXPECT_EQ(readFile(path("handling.cfg")), c.after.empty() ? originalFile() : c.after);
+    EXPECT_EQ(exists("temp.cfg"), c.tempLeft);
+    if (!c.prepare) {
+      EXPECT_EQ(exists("handling.cfg.new"), c.editKept);
+    }
     ++injected;
   }
   unsetenv("VEHICLE_EDITOR_FAULT");
   unsetenv("LD_PRELOAD");
   report("faults", "Faults injected: " + std::to_string(injected) +
-                       " (fsync, close, rename, and reads of handling.cfg at three points); "
-                       "files lost: 0.");
+                       " (fsync, close, rename, reads of handling.cfg at three points, locks "
+                       "as over NFS, the CPU time limit); files lost: 0.");
 }
 
 TEST_F(EditorTest, HostileDirectoryStates) {
@@ -395,7 +432,7 @@ TEST_F(EditorTest, HostileSurroundings) {
     const RunResult result = run(c.options);
     EXPECT_EQ(result.out.substr(result.out.size() - std::min(result.out.size(), c.outTail.size())),
               c.outTail);
-    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.err, reported(c.err));
     EXPECT_EQ(result.exitStatus, c.exitStatus);
     EXPECT_EQ(readFile(path("handling.cfg")), c.after);
     EXPECT_FALSE(exists("temp.cfg"));
@@ -419,7 +456,7 @@ TEST_F(EditorTest, AnAnswerThatNeverEnds) {
     options.limits.memoryLimit = mebibytes << 20;
     const RunResult result = runProgram(editorCommand(), path(""), root_.string(), options);
     if (mebibytes == 100) expectNothingChanged(result, refused, originalFile());
-    if (result.err == refused) smallest = mebibytes;
+    if (result.err == reported(refused)) smallest = mebibytes;
   }
   report("endless",
          "An answer that never ends: 64 MiB without a blank, refused at 4 MiB; it ran "

@@ -2,15 +2,22 @@
 // no outside means can make fail on demand. VEHICLE_EDITOR_FAULT names the fault:
 //   fsync, close   forcing temp.cfg to disk, or closing it, fails with EIO;
 //   rename         putting temp.cfg in place fails with EIO;
-//   read:N         the Nth and every later read of handling.cfg fails with EIO.
+//   read:N         the Nth and every later read of handling.cfg fails with EIO;
+//   flock:nfs      locks behave as over NFS: an exclusive lock on a descriptor not open for
+//                  writing fails with EBADF;
+//   flock:none     no lock can be had at all (ENOLCK), as from an NFS server that keeps none;
+//   spin           forcing temp.cfg to disk takes CPU time until a CPU time limit ends it.
 // The editor itself has no such seam and reads no environment variables.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -40,6 +47,12 @@ Function real(const char* name) {
 }  // namespace
 
 extern "C" int fsync(int fd) {
+  if (std::strcmp(fault(), "spin") == 0 && names(fd, "temp.cfg")) {
+    // Bounded, so that a run without the limit still ends.
+    volatile unsigned long turns = 0;
+    while (std::clock() < 60 * CLOCKS_PER_SEC)
+      turns = turns + 1;
+  }
   if (std::strcmp(fault(), "fsync") == 0 && names(fd, "temp.cfg")) {
     errno = EIO;
     return -1;
@@ -73,4 +86,14 @@ extern "C" std::size_t fread(void* buffer, std::size_t size, std::size_t count, 
   }
   return real<std::size_t (*)(void*, std::size_t, std::size_t, FILE*)>("fread")(buffer, size, count,
                                                                                 file);
+}
+
+extern "C" int flock(int fd, int operation) {
+  const bool readOnly = (fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY;
+  if (std::strcmp(fault(), "flock:none") == 0 ||
+      (std::strcmp(fault(), "flock:nfs") == 0 && (operation & LOCK_EX) != 0 && readOnly)) {
+    errno = std::strcmp(fault(), "flock:none") == 0 ? ENOLCK : EBADF;
+    return -1;
+  }
+  return real<int (*)(int, int)>("flock")(fd, operation);
 }
