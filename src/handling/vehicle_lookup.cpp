@@ -1,7 +1,5 @@
 #include "handling/vehicle_lookup.h"
 
-#include <algorithm>
-#include <functional>
 #include <iostream>
 
 #include "flow/console.h"
@@ -29,6 +27,27 @@ const LookupTexts kLookupTexts[] = {
 
 }  // namespace
 
+NameSearch::NameSearch(std::string_view name) : name_(name), fallback_(name.size() + 1, 0) {
+  std::size_t matched = 0;
+  for (std::size_t i = 1; i < name.size(); ++i) {
+    while (matched > 0 && name[i] != name[matched])
+      matched = fallback_[matched];
+    if (name[i] == name[matched]) ++matched;
+    fallback_[i + 1] = matched;
+  }
+}
+
+bool NameSearch::foundIn(std::string_view line) const {
+  if (name_.empty()) return true;
+  std::size_t matched = 0;
+  for (const char c : line) {
+    while (matched > 0 && c != name_[matched])
+      matched = fallback_[matched];
+    if (c == name_[matched] && ++matched == name_.size()) return true;
+  }
+  return false;
+}
+
 bool isMarkerLine(std::string_view line) {
   return !line.empty() && (line[0] == ';' || line[0] == '$' || line[0] == '&' || line[0] == '!');
 }
@@ -36,13 +55,10 @@ bool isMarkerLine(std::string_view line) {
 bool findVehicleLine(LineReader& in, std::string_view name, std::string* line,
                      std::size_t* lineNumber) {
   if (!in.rewind()) return false;
-  // Linear in the length of each line, however much of the name a line repeats: a plain search
-  // would compare up to the whole name at every byte.
-  const std::boyer_moore_searcher search(name.begin(), name.end());
+  const NameSearch search(name);
   std::string_view candidate;
   for (std::size_t number = 0; in.next(&candidate); ++number) {
-    if (!isMarkerLine(candidate) &&
-        std::search(candidate.begin(), candidate.end(), search) != candidate.end()) {
+    if (!isMarkerLine(candidate) && search.foundIn(candidate)) {
       line->assign(candidate);
       *lineNumber = number;
       return true;

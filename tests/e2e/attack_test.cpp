@@ -330,6 +330,7 @@ TEST_F(EditorTest, HostileFileContents) {
       "   ",
       targetLine(),
       targetLine("EXTRAS") + kExtrasTail,
+      std::string(10 * 1000 * 1000, 'A'),
       "$only a marker",
       "the last line, without a line end",
   };
@@ -344,12 +345,21 @@ TEST_F(EditorTest, HostileFileContents) {
     return bytes;
   };
   const std::string twentyXs = "x x x x x x x x x x x x x x x x x x x x";
+  // A name of 1 MB that the 10 MB line of As repeats all but its last byte of, at every byte: a
+  // plain search compares up to the whole name there, for hours; a linear one takes
+  // milliseconds. The CPU time limit lies a thousandfold between the two.
+  const std::string nearMatch = std::string(1000 * 1000, 'A') + "B";
   const struct {
     const char* name;
     std::string input;
     std::string after;
+    long cpuSeconds = 0;
   } cases[] = {
       {"an ordinary line among them", kTargetEdit, edited(7, kEditedTarget)},
+      {"a 1 MB name that a 10 MB line almost holds", "1 " + nearMatch + " LONG B 1 0 0",
+       edited(2, written("LONG", "1 x x x x x x x x", twentyXs, "x", "x x") +
+                     longLine.substr(std::strlen("LONG") + 32 * 2)),
+       20},
       {"the line of 100,000 fields", "1 MANY B 9 0 0",
        edited(3, written("MANY", "9 f2 f3 f4 f5 f6 f7 f8 f9",
                          "f10 f11 f12 f13 f14 f15 f16 f17 f18 f19 f20 f21 f22 f23 f24 f25 f26 "
@@ -374,7 +384,9 @@ TEST_F(EditorTest, HostileFileContents) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     writeFile(path("handling.cfg"), file);
-    const RunResult result = run(c.input);
+    RunOptions options{{{"", nullptr, c.input}}};
+    if (!underWine()) options.limits.cpuSeconds = c.cpuSeconds;
+    const RunResult result = run(options);
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(readFile(path("handling.cfg")) == c.after) << "handling.cfg differs";
@@ -479,6 +491,32 @@ TEST_F(EditorTest, ALineLargerThanTheMemory) {
                        "vehicle-editor: there was not enough memory to hold a line of "
                        "handling.cfg; handling.cfg was not changed.\n",
                        huge);
+
+  // Limits from barely enough to load the program upwards: every run that starts either does
+  // its edit or says why not, and never leaves temp.cfg behind.
+  const std::string edited = fileWithLine(3, kInfernusBrakes);
+  int started = 0;
+  for (long kib = 2048; kib <= 24 * 1024; kib += 256) {
+    SCOPED_TRACE(kib);
+    writeFile(path("handling.cfg"), originalFile());
+    fs::remove(path("temp.cfg"));
+    RunOptions tight{{{"", nullptr, "1 INFERNUS R 2.5 0 0\n"}}};
+    tight.limits.memoryLimit = kib << 10;
+    const RunResult result = runProgram(editorCommand(), path(""), root_.string(), tight);
+    EXPECT_FALSE(exists("temp.cfg"));
+    const std::string after = readFile(path("handling.cfg"));
+    EXPECT_TRUE(after == originalFile() || after == edited);
+    // Too little to load the program, or the C++ library: it never ran.
+    if (result.out.empty() && result.err.rfind("vehicle-editor: ", 0) != 0) continue;
+    ++started;
+    EXPECT_EQ(result.signal, 0);
+    if (result.exitStatus != 0) {
+      EXPECT_EQ(result.exitStatus, 1);
+      EXPECT_EQ(result.err.rfind("vehicle-editor: there was not enough memory", 0), 0u)
+          << result.err;
+    }
+  }
+  EXPECT_GT(started, 0);
 }
 
 TEST_F(EditorTest, HostileConsoleInput) {
