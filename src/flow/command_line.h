@@ -1,5 +1,5 @@
-// The two questions the command line can ask: --help (or -h) and --version. Every other argument
-// is ignored.
+// The two questions the command line can ask: --help (or -h) and --version, answered wherever
+// they stand among the arguments. The commands are in commands.h.
 #pragma once
 
 // When an argument asks for the help or the version, writes it to standard output and returns

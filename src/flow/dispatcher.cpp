@@ -35,13 +35,17 @@ void runPipeline() {
     editRecord();
     afterEditMenu();
   }
+  writeAndReplace();
+}
+
+}  // namespace
+
+void writeAndReplace() {
   writeEditedFile();
   closeFiles();
   replaceHandlingFile();
   finished = 1;
 }
-
-}  // namespace
 
 void dispatch() {
   for (;;) {

@@ -1,7 +1,7 @@
 #include <new>
 
 #include "flow/command_line.h"
-#include "flow/dispatcher.h"
+#include "flow/commands.h"
 #include "flow/own_window.h"
 #include "flow/run_end.h"
 #include "flow/startup.h"
@@ -10,6 +10,8 @@
 int main(int argc, char** argv) {
   keepOwnWindowOpen();
   if (answerCommandLine(argc, argv)) return 0;
+  int status = 0;
+  if (runCommandLine(argc, argv, &status)) return status;
   // Memory runs out for a line of handling.cfg of hundreds of megabytes, or under a limit
   // barely above what loading the program takes: the editor's one failure that the standard
   // library reports by an exception.
@@ -24,7 +26,7 @@ int main(int argc, char** argv) {
         "vehicle-editor: there was not enough memory to start; handling.cfg was not changed.\n");
   }
   try {
-    dispatch();
+    runEditing();
   } catch (const std::bad_alloc&) {
     abandonForLackOfMemory(
         "vehicle-editor: there was not enough memory to hold a line of handling.cfg;\n"

@@ -57,6 +57,77 @@ void reportBrokenLinks(const platform::Links& links) {
   }
 }
 
+std::string handlingChangedText() {
+  return "another program changed " + std::string(kHandlingFileName) +
+         " during the editing, so it was not replaced";
+}
+
+void reportTempFileLost() {
+  reportNotChanged("another program replaced or removed " + std::string(kTempFileName) +
+                   " during the editing, and the edit with it");
+}
+
+// How putting the edited file in place ended.
+enum class Outcome {
+  replaced,         // handling.cfg is the edited file
+  notReplaced,      // the system refused; `error` says why, both names as they were
+  tempReplaced,     // temp.cfg was another program's file; names as they were
+  tempWritten,      // another program wrote to this run's temp.cfg; names as they were
+  handlingChanged,  // handling.cfg was no longer the file start-up found; names as they were
+  namesSwapped,     // one of the above, and the names could not be swapped back
+};
+
+// Whether the names, just swapped, lead where they should: handling.cfg to this run's file as
+// closeFiles left it, temp.cfg to the very file start-up found, unchanged. Its change time is
+// not asked: the exchange itself sets it.
+Outcome checkExchanged() {
+  platform::FileStamp mine;
+  if (!platform::namesFile(kHandlingFileName, tempLock)) return Outcome::tempReplaced;
+  if (!platform::stampOf(tempLock, &mine) || mine.size != tempStamp.size ||
+      mine.modified != tempStamp.modified)
+    return Outcome::tempWritten;
+  // Through a symbolic link: the link itself now has the name temp.cfg, and leads on to the
+  // stamped file.
+  platform::FileStamp old;
+  std::string ignored;
+  if (!platform::stampOf(kTempFileName, &old, &ignored) || !old.isSameFileAs(handlingStamp) ||
+      old.size != handlingStamp.size || old.modified != handlingStamp.modified)
+    return Outcome::handlingChanged;
+  return Outcome::replaced;
+}
+
+// Puts temp.cfg in handling.cfg's place. Where the file system can, the two names are swapped
+// in one step and checked after it, so that nothing another program did in the last instant
+// before (a file of its own saved as handling.cfg or put in place of temp.cfg, bytes added to
+// temp.cfg) is lost or put in place: the names are then swapped back. Elsewhere, a plain rename.
+Outcome exchangeWithHandlingFile(std::string* error) {
+  switch (platform::exchangeNames(kTempFileName, kHandlingFileName, error)) {
+    case platform::ExchangeResult::exchanged:
+      break;
+    case platform::ExchangeResult::failed:
+      return Outcome::notReplaced;
+    case platform::ExchangeResult::unsupported: {
+      bool exists = false;
+      return platform::renameFile(tempLock, kTempFileName, kHandlingFileName, true, &exists, error)
+                 ? Outcome::replaced
+                 : Outcome::notReplaced;
+    }
+  }
+  const Outcome found = checkExchanged();
+  if (found == Outcome::replaced) {
+    // Now temp.cfg names the old file (or the link that led to it). Until the folder is synced
+    // a power cut leaves handling.cfg the old or the new file, either whole.
+    platform::removeName(kTempFileName);
+    platform::syncFolder();
+    return found;
+  }
+  const bool swappedBack = platform::exchangeNames(kTempFileName, kHandlingFileName, error) ==
+                           platform::ExchangeResult::exchanged;
+  // Else after a power cut the next run could take the file under temp.cfg for one left behind.
+  platform::syncFolder();
+  return swappedBack ? found : Outcome::namesSwapped;
+}
+
 }  // namespace
 
 void closeFiles() {
@@ -65,16 +136,16 @@ void closeFiles() {
     reportNotChanged("could not create " + std::string(kTempFileName) + ": " + tempOutError);
     return;
   }
-  const std::uint64_t size = tempOut.bytesWritten();
   std::string error;
-  if (tempOut.finish(&error)) {
-    // More bytes than this run wrote: another program wrote to it while the editor waited.
-    platform::FileStamp written;
-    if (platform::stampOf(tempLock, &written) && written.size == size) {
+  // Another program may have written to temp.cfg while the editor wrote it or waited, even
+  // emptied it and written as many bytes of its own: only the bytes this run wrote, as they
+  // are on the disk, may take handling.cfg's place.
+  if (tempOut.finish(&error) && tempOut.holdsWritten(tempLock, &error)) {
+    if (platform::stampOf(tempLock, &tempStamp)) {
       tempComplete = 1;
       return;
     }
-    error = "another program wrote to it during the editing";
+    error = platform::lastErrorText();
   }
   discardTempFile();
   reportNotChanged("could not write " + std::string(kTempFileName) + ": " + error);
@@ -86,8 +157,7 @@ void replaceHandlingFile() {
   platform::holdStopRequests();
   // Only the file this run wrote may ever take handling.cfg's place, or be kept.
   if (!platform::namesFile(kTempFileName, tempLock)) {
-    reportNotChanged("another program replaced or removed " + std::string(kTempFileName) +
-                     " during the editing, and the edit with it");
+    reportTempFileLost();
     return;
   }
   // handling.cfg may have been deleted by hand while the user was editing; the edited file
@@ -98,16 +168,44 @@ void replaceHandlingFile() {
   // Another program may have written its own handling.cfg meanwhile (a mod manager, a second
   // editor): replacing it would lose that program's file.
   if (handlingExists && now != handlingStamp) {
-    keepEdit("another program changed " + std::string(kHandlingFileName) +
-             " during the editing, so it was not replaced");
+    keepEdit(handlingChangedText());
     return;
   }
   const platform::Links links = platform::linksOf(kHandlingFileName);
   if (handlingExists) platform::copyOwnerAndPermissions(kHandlingFileName, tempLock);
   std::string error;
-  bool exists = false;
-  const bool replaced =
-      platform::renameFile(tempLock, kTempFileName, kHandlingFileName, true, &exists, &error);
+  Outcome outcome = Outcome::notReplaced;
+  if (handlingExists) {
+    outcome = exchangeWithHandlingFile(&error);
+  } else {
+    bool exists = false;
+    if (platform::renameFile(tempLock, kTempFileName, kHandlingFileName, true, &exists, &error))
+      outcome = Outcome::replaced;
+  }
+  switch (outcome) {
+    case Outcome::replaced:
+    case Outcome::notReplaced:
+      break;
+    case Outcome::tempReplaced:
+      reportTempFileLost();
+      return;
+    case Outcome::tempWritten:
+      discardTempFile();
+      reportNotChanged("could not write " + std::string(kTempFileName) +
+                       ": another program wrote to it during the editing");
+      return;
+    case Outcome::handlingChanged:
+      keepEdit(handlingChangedText());
+      return;
+    case Outcome::namesSwapped: {
+      exitStatus = 1;
+      const std::string names = std::string(kHandlingFileName) + " and " + kTempFileName;
+      reportNote("another program changed one of " + names + " at the last moment, and " + names +
+                 " could not be swapped back (" + error + "): each now names the other's file");
+      return;
+    }
+  }
+  const bool replaced = outcome == Outcome::replaced;
   if (!handlingExists) {
     reportDeletionFailure(missingReason);
   } else if (replaced) {

@@ -4,9 +4,11 @@ LineReader handlingIn;
 platform::FileStamp handlingStamp;
 OutputFile tempOut;
 platform::Handle tempLock = platform::kNoHandle;
+platform::FileStamp tempStamp;
 std::string tempOutError;
 std::string currentLine;
 std::size_t currentLineNumber = 0;
+std::uint64_t handlingChecksum = 0;
 std::string vehicleName;
 HandlingRecord record;
 
@@ -17,3 +19,5 @@ int editAnother = 1;
 int tempComplete = 0;
 int outputLineOpen = 0;
 int exitStatus = 0;
+int commandLineEdit = 0;
+std::vector<std::pair<std::size_t, std::string>> commandLineValues;

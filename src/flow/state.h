@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "handling/handling_record.h"
 #include "handling/line_reader.h"
@@ -34,6 +37,9 @@ extern OutputFile tempOut;
 // folder, and what tells this run's temp.cfg from a file another program put in its place.
 // Closed by discardTempFile.
 extern platform::Handle tempLock;
+// What temp.cfg was once closeFiles had read it back whole; replaceHandlingFile puts in place
+// only a file that still has this size and time of last write.
+extern platform::FileStamp tempStamp;
 // Why startUp could not create temp.cfg (empty when it could); read by closeFiles.
 extern std::string tempOutError;
 // The chosen vehicle's line, without its line end; set by lookUpVehicle, read by splitLine and
@@ -42,6 +48,9 @@ extern std::string currentLine;
 // Where that line stands in handling.cfg, counting every line from 0; set by lookUpVehicle,
 // read by writeEditedFile, which puts the record line in exactly that place.
 extern std::size_t currentLineNumber;
+// The checksum of all of handling.cfg as lookUpVehicle read it, on to its end, once it had found
+// the line; writeEditedFile's copy must read the very same bytes.
+extern std::uint64_t handlingChecksum;
 // The word the user typed at "Vehicle: "; set by lookUpVehicle.
 extern std::string vehicleName;
 // The chosen line's 33 fields; filled by splitLine, changed by editRecord, written by
@@ -67,3 +76,9 @@ extern int outputLineOpen;
 // The process's exit status: 1 when the run did not do what the user asked; set by the step
 // that failed, returned by main.
 extern int exitStatus;
+// 1 when the command line asked for an edit (set or preset): runEditing then makes that edit of
+// the vehicle `vehicleName` instead of showing the menus. Set by runCommandLine.
+extern int commandLineEdit;
+// The values that set gives on the command line, in the order given: the field's index and its
+// new text. Set by runCommandLine, read by runEditing.
+extern std::vector<std::pair<std::size_t, std::string>> commandLineValues;

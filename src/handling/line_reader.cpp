@@ -25,6 +25,7 @@ void LineReader::attach(std::FILE* file) {
   file_ = file;
   atFirstLine_ = true;
   byteOrderMark_ = false;
+  checksum_ = Checksum();
 }
 
 void LineReader::close() {
@@ -40,6 +41,7 @@ bool LineReader::rewind() {
   atEnd_ = false;
   failed_ = false;
   atFirstLine_ = true;
+  checksum_ = Checksum();
   if (!file_) return false;
   std::clearerr(file_);
   if (std::fseek(file_, 0, SEEK_SET) != 0) {
@@ -89,15 +91,32 @@ bool LineReader::nextLine(std::string_view* line) {
       *line = withoutFinalCr(spanning_);
       return true;
     }
-    end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-    begin_ = 0;
-    if (end_ == 0) {
-      if (std::ferror(file_)) {
-        failed_ = true;
-        error_ = platform::lastErrorText();
-        return false;
-      }
-      atEnd_ = true;
-    }
+    if (!fill()) return false;
   }
+}
+
+bool LineReader::fill() {
+  end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  begin_ = 0;
+  checksum_.add(std::string_view(buffer_.data(), end_));
+  if (end_ == 0) {
+    if (std::ferror(file_)) {
+      failed_ = true;
+      error_ = platform::lastErrorText();
+      return false;
+    }
+    atEnd_ = true;
+  }
+  return true;
+}
+
+bool LineReader::readToEnd() {
+  if (!file_ || failed_) return false;
+  spanning_.clear();
+  begin_ = end_ = 0;
+  while (!atEnd_) {
+    if (!fill()) return false;
+  }
+  begin_ = end_ = 0;
+  return true;
 }

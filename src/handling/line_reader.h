@@ -8,6 +8,7 @@
 
 // The byte-order mark of UTF-8, which some editors put at the start of a text file.
 inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+#include "handling/checksum.h"
 
 // Reads a file line by line through one large buffer, holding only the current line in memory.
 // A line ends at LF; one CR right before the LF (or before the end of the file) is not part of
@@ -37,12 +38,19 @@ class LineReader {
 
   // Whether the file begins with a byte-order mark; known once the first line has been read.
   bool startsWithByteOrderMark() const { return byteOrderMark_; }
+  // Reads on to the end of the file without splitting lines, so that checksum() covers the
+  // whole file. False when reading failed.
+  bool readToEnd();
+  // The checksum of every byte read since the last rewind (or attach), line ends included.
+  const Checksum& checksum() const { return checksum_; }
 
   bool failed() const { return failed_; }
   const std::string& error() const { return error_; }
 
  private:
   bool nextLine(std::string_view* line);
+  // Reads the next piece of the file into the buffer; false when reading failed.
+  bool fill();
 
   std::FILE* file_ = nullptr;
   std::size_t bufferSize_;
@@ -50,6 +58,7 @@ class LineReader {
   std::size_t begin_ = 0;  // first unread byte in buffer_
   std::size_t end_ = 0;    // one past the last byte read into buffer_
   std::string spanning_;   // a line that began in an earlier fill of the buffer
+  Checksum checksum_;
   bool atEnd_ = false;
   bool atFirstLine_ = true;
   bool byteOrderMark_ = false;

@@ -14,6 +14,7 @@ void OutputFile::attach(std::FILE* file) {
   error_.clear();
   used_ = 0;
   written_ = 0;
+  checksum_ = Checksum();
   if (file_) {
     buffer_.resize(kBufferSize);
     // The buffer here does the work; the stream's own would only copy everything once more.
@@ -45,6 +46,7 @@ void OutputFile::append(std::string_view bytes) {
 
 void OutputFile::writeOut(std::string_view bytes) {
   if (!error_.empty() || bytes.empty()) return;
+  checksum_.add(bytes);
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
     error_ = platform::lastErrorText();
   }
@@ -75,4 +77,22 @@ void OutputFile::abandon() {
   if (file_) std::fclose(file_);
   file_ = nullptr;
   used_ = 0;
+}
+
+bool OutputFile::holdsWritten(platform::Handle file, std::string* error) {
+  // The write buffer, no longer needed, holds what is read back: no more memory for that.
+  buffer_.resize(kBufferSize);
+  Checksum read;
+  for (;;) {
+    std::size_t got = 0;
+    if (!platform::readAt(file, read.size(), buffer_.data(), buffer_.size(), &got, error))
+      return false;
+    if (got == 0) break;
+    read.add(std::string_view(buffer_.data(), got));
+    // More than this run wrote: no need to read the rest.
+    if (read.size() > written_) break;
+  }
+  if (read.size() == written_ && read.value() == checksum_.value()) return true;
+  *error = "another program wrote to it during the editing";
+  return false;
 }

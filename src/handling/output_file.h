@@ -6,6 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "handling/checksum.h"
+#include "platform/platform.h"
+
 // A file being written line by line through one large buffer of its own, handed to the system
 // in large writes. Every write is checked; after the first failure nothing more is written and
 // finish() reports it.
@@ -32,6 +35,12 @@ class OutputFile {
   // steps succeeded; otherwise `error` holds the first reason.
   bool finish(std::string* error);
 
+  // After finish: whether the file held by `file` (the same file, opened for reading too) holds
+  // exactly the bytes written, read back through that handle from its first byte. Otherwise
+  // false, with "another program wrote to it during the editing" or the reason reading failed
+  // in `error`.
+  bool holdsWritten(platform::Handle file, std::string* error);
+
   // Closes without any check, for a file that is about to be removed.
   void abandon();
 
@@ -48,4 +57,5 @@ class OutputFile {
   std::size_t used_ = 0;  // bytes of buffer_ not yet handed to the system
   std::string error_;
   std::uint64_t written_ = 0;
+  Checksum checksum_;
 };

@@ -8,17 +8,30 @@
 #include "handling/record_line.h"
 #include "platform/platform.h"
 
-void copyReplacingLine(LineReader& in, OutputFile& out, std::size_t lineNumber,
+namespace {
+
+std::string changedByAnotherProgram() {
+  return "another program changed " + std::string(kHandlingFileName) + " during the editing";
+}
+
+}  // namespace
+
+void copyReplacingLine(LineReader& in, OutputFile& out, const FoundLine& found,
                        std::string_view replacement) {
   if (!in.rewind()) {
     out.markIncomplete("could not read " + std::string(kHandlingFileName) + ": " + in.error());
     return;
   }
   bool replaced = false;
+  bool sameLine = false;
   std::string_view line;
   for (std::size_t number = 0; in.next(&line); ++number) {
-    const std::string_view text = number == lineNumber ? replacement : line;
-    replaced = replaced || number == lineNumber;
+    const bool chosen = number == found.number;
+    const std::string_view text = chosen ? replacement : line;
+    if (chosen) {
+      replaced = true;
+      sameLine = line == found.text;
+    }
     if (number == 0 && in.startsWithByteOrderMark()) {
       // The mark goes back where it was, before the first line's text.
       out.writeLine(std::string(kByteOrderMark) + std::string(text));
@@ -30,6 +43,11 @@ void copyReplacingLine(LineReader& in, OutputFile& out, std::size_t lineNumber,
     out.markIncomplete("could not read " + std::string(kHandlingFileName) + ": " + in.error());
   } else if (!replaced) {
     out.markIncomplete(std::string(kHandlingFileName) + " became shorter while it was edited");
+  } else if (!sameLine || in.checksum().value() != found.fileChecksum) {
+    // Rewritten in place where neither its size nor its times show it (a file system without
+    // a change time of its own, a write time set back): the record line would take the place
+    // of another line.
+    out.markIncomplete(changedByAnotherProgram());
   }
 }
 
@@ -50,8 +68,7 @@ void checkUnchanged() {
                    : now.size == handlingStamp.size && now.modified == handlingStamp.modified)
       return;
   }
-  tempOut.markIncomplete("another program changed " + std::string(kHandlingFileName) +
-                         " during the editing");
+  tempOut.markIncomplete(changedByAnotherProgram());
 }
 
 }  // namespace
@@ -64,6 +81,7 @@ void writeEditedFile() {
   checkUnchanged();
   std::string line = buildRecordLine(record);
   line += tailAfterFields(currentLine);
-  copyReplacingLine(handlingIn, tempOut, currentLineNumber, line);
+  copyReplacingLine(handlingIn, tempOut,
+                    FoundLine{currentLineNumber, currentLine, handlingChecksum}, line);
   checkUnchanged();
 }

@@ -1,16 +1,25 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "handling/line_reader.h"
 #include "handling/output_file.h"
 
+// What the lookup read: the chosen line, its place and the whole file it stood in.
+struct FoundLine {
+  std::size_t number;          // counted from 0, every line of the file
+  std::string_view text;       // without its line end
+  std::uint64_t fileChecksum;  // of every byte of the file, as Checksum gives it
+};
+
 // Copies every line of `in`, from its first, to `out`, writing `replacement` in place of line
-// number `lineNumber` (counted from 0); a byte-order mark at the start of `in` is written back
-// before the first line. A read error, or a file that no longer has that line,
-// marks `out` incomplete so that it is never put in the handling file's place.
-void copyReplacingLine(LineReader& in, OutputFile& out, std::size_t lineNumber,
+// number `found.number`. A read error, a file that no longer has that line, or a file that is
+// not byte for byte the one the lookup read (another text on that line, other bytes anywhere)
+// marks `out` incomplete so that it is never put in the handling file's place. A byte-order
+// mark at the start of `in` is written back before the first line.
+void copyReplacingLine(LineReader& in, OutputFile& out, const FoundLine& found,
                        std::string_view replacement);
 
 // Writes all of temp.cfg: handling.cfg line by line, with the record line, followed by whatever

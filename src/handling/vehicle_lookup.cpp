@@ -74,7 +74,11 @@ void lookUpVehicle() {
   while (finished == 0) {
     std::cout << "Vehicle: ";
     vehicleName = readWord();
-    if (findVehicleLine(handlingIn, vehicleName, &currentLine, &currentLineNumber)) {
+    // Read on to the end: the copy must later read exactly the file this lookup read, not
+    // only a file of the same size and times.
+    if (findVehicleLine(handlingIn, vehicleName, &currentLine, &currentLineNumber) &&
+        handlingIn.readToEnd()) {
+      handlingChecksum = handlingIn.checksum().value();
       finished = 1;
     } else if (handlingIn.failed()) {
       abandonRun("could not read " + std::string(kHandlingFileName) + ": " + handlingIn.error());

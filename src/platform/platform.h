@@ -58,9 +58,10 @@ enum class CreateResult { created, inUse, failed };
 // file of that name, and locks it for the rest of the run. A symbolic link of that name is
 // removed first and never followed. On success `*file` is the stream to write and `*lock` a
 // second handle on the same file, which keeps the lock after the stream is closed and until the
-// process ends. inUse: another process holds the lock, and the file was not touched. failed:
-// `error` holds the system's reason. Where the file system cannot give such locks (as over
-// NFS), the file is created all the same, unlocked.
+// process ends, and through which the file can be read back. inUse: another process holds the lock,
+// and the file was not touched. failed: `error` holds the system's reason.
+// Where the file system cannot give such locks (as over NFS), the file is created all the
+// same, unlocked.
 CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std::string* error);
 
 // Whether `path` still names the file held by `handle` (not another file put there, or none).
@@ -75,6 +76,12 @@ void startWriteback(std::FILE* file);
 // Hands everything `file` has buffered to the system and forces it to the disk.
 // Returns false and sets `error` when either step fails.
 bool flushToDisk(std::FILE* file, std::string* error);
+
+// Reads up to `size` bytes of the file held by `handle`, from byte `offset` on, into `buffer`;
+// `*got` is how many came, 0 at the end of the file. The handle must have been opened for
+// reading as well. False with the system's reason in `error` when reading failed.
+bool readAt(Handle handle, std::uint64_t offset, char* buffer, std::size_t size, std::size_t* got,
+            std::string* error);
 
 // What tells one state of a file from another: which file it is, its size, the time of its last
 // write and the time of its last change of any kind (which no program can set back). Two equal
@@ -116,16 +123,43 @@ Links linksOf(const char* path);
 void copyOwnerAndPermissions(const char* from, Handle handle);
 
 // Gives the file `from`, held by `handle`, the name `to` in one atomic step, replacing `to` when
-// `replace` is true; otherwise fails with `exists` set when `to` exists. Makes the change
-// survive a power cut. On failure both names are as they were and `error` holds the reason.
+// `replace` is true; otherwise fails with `exists` set when `to` exists, and never replaces a
+// file there, also where the file system has neither such a rename nor hard links. Makes the
+// change survive a power cut. On failure both names are as they were and `error` holds the
+// reason.
 bool renameFile(Handle handle, const char* from, const char* to, bool replace, bool* exists,
                 std::string* error);
 
 // The folder the editor runs in, as the system names it; empty when it cannot be told.
 std::string currentFolder();
+// What exchangeNames did.
+enum class ExchangeResult { exchanged, unsupported, failed };
+// Swaps the names `a` and `b` in one atomic step, so that each leads to the file the other led
+// to. unsupported where the system or the file system has no such step (always on Windows);
+// failed with the system's reason in `error`. Unless exchanged, both names are as they were.
+// After a power cut the folder may show the names as they were before: see syncFolder.
+ExchangeResult exchangeNames(const char* a, const char* b, std::string* error);
+
+// Removes the name `path` (a link itself, never what it leads to). Best effort.
+void removeName(const char* path);
+
+// Makes every change of names in the current folder so far survive a power cut.
+void syncFolder();
 
 // The system's description of the C library's last error (errno).
 std::string lastErrorText();
+
+// How the system writes paths: whether two names that differ only in letter case name the same
+// file (Windows), and the characters after which a path's last name begins ("/" on POSIX; "\\",
+// "/" and the ":" of a drive on Windows).
+bool namesIgnoreCase();
+const char* pathSeparators();
+
+// Whether `path` names an existing regular file, through a symbolic link.
+bool isExistingFile(const char* path);
+
+// Makes `folder` the current folder. False, with the system's reason in `error`, when it cannot.
+bool changeFolder(const char* folder, std::string* error);
 
 // The console the editor runs in, for keeping a window of its own open at the end of a run.
 struct ConsoleFacts {

@@ -123,15 +123,6 @@ FileStamp stampFrom(const struct stat& info) {
   return stamp;
 }
 
-// The rename is an entry in the folder: syncing the folder makes it survive a power cut.
-void syncFolder() {
-  const int folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) {
-    ::fsync(folder);
-    ::close(folder);
-  }
-}
-
 }  // namespace
 
 void prepareStandardStreams() {
@@ -233,7 +224,8 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
   // was left behind. A file left behind loses its name, never its bytes: it may have other names
   // (a hard link to handling.cfg, or a kept edit). A link of that name is removed, never followed.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    // Open for reading too: what was written is read back through the lock's handle.
+    const int fd = ::open(path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) {
       *error = lastErrorText();
       return CreateResult::failed;
@@ -317,6 +309,22 @@ bool flushToDisk(std::FILE* file, std::string* error) {
   return true;
 }
 
+bool readAt(Handle handle, std::uint64_t offset, char* buffer, std::size_t size, std::size_t* got,
+            std::string* error) {
+  for (;;) {
+    const ssize_t count =
+        ::pread(static_cast<int>(handle), buffer, size, static_cast<off_t>(offset));
+    if (count >= 0) {
+      *got = static_cast<std::size_t>(count);
+      return true;
+    }
+    if (errno != EINTR) {
+      *error = lastErrorText();
+      return false;
+    }
+  }
+}
+
 bool stampOf(std::FILE* file, FileStamp* stamp) {
   return stampOf(static_cast<Handle>(::fileno(file)), stamp);
 }
@@ -366,6 +374,42 @@ void copyOwnerAndPermissions(const char* from, Handle handle) {
   ::fchmod(fd, info.st_mode & 07777);
 }
 
+namespace {
+
+// Whether a failed renameat2 says that the file system has no rename of that kind.
+bool noSuchRename(int error) {
+  return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// Whether a failed link() says that the file system has no hard links (exFAT, FAT).
+bool noHardLinks(int error) {
+  return error == EPERM || error == EOPNOTSUPP || error == EMLINK;
+}
+
+// Renames `from` to `to` unless `to` exists, where the file system has no rename that refuses
+// to replace: a second name cannot replace a file either. Without hard links, the name is
+// reserved by an exclusive create and the file renamed over the reservation, which is replaced
+// only while it is still the one this run made.
+int renameWithoutReplacing(const char* from, const char* to) {
+  if (::link(from, to) == 0) {
+    ::unlink(from);
+    return 0;
+  }
+  if (!noHardLinks(errno)) return -1;
+  const int reserved = ::open(to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (reserved < 0) return -1;
+  int result = -1;
+  errno = EEXIST;
+  if (namesDescriptor(to, reserved)) result = std::rename(from, to);
+  const int reason = errno;
+  if (result != 0 && namesDescriptor(to, reserved)) ::unlink(to);
+  ::close(reserved);
+  errno = reason;
+  return result;
+}
+
+}  // namespace
+
 bool renameFile(Handle, const char* from, const char* to, bool replace, bool* exists,
                 std::string* error) {
   *exists = false;
@@ -374,11 +418,7 @@ bool renameFile(Handle, const char* from, const char* to, bool replace, bool* ex
     result = std::rename(from, to);
   } else {
     result = ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
-    // A file system without that kind of rename: a second name cannot replace a file either.
-    if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
-      result = ::link(from, to);
-      if (result == 0) ::unlink(from);
-    }
+    if (result != 0 && noSuchRename(errno)) result = renameWithoutReplacing(from, to);
   }
   if (result != 0) {
     *exists = errno == EEXIST;
@@ -394,6 +434,28 @@ std::string currentFolder() {
   if (!::getcwd(folder.data(), folder.size())) return "";
   folder.resize(std::strlen(folder.c_str()));
   return folder;
+}
+
+ExchangeResult exchangeNames(const char* a, const char* b, std::string* error) {
+  if (::renameat2(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE) != 0) {
+    if (noSuchRename(errno)) return ExchangeResult::unsupported;
+    *error = lastErrorText();
+    return ExchangeResult::failed;
+  }
+  return ExchangeResult::exchanged;
+}
+
+void removeName(const char* path) {
+  ::unlink(path);
+}
+
+void syncFolder() {
+  // A name is an entry in the folder: syncing the folder makes it survive a power cut.
+  const int folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    ::fsync(folder);
+    ::close(folder);
+  }
 }
 
 std::string lastErrorText() {
@@ -412,6 +474,25 @@ void waitForEnter() {
     if (count < 0 && errno == EINTR) continue;
     if (count != 1 || typed == '\n') return;
   }
+}
+
+bool namesIgnoreCase() {
+  return false;
+}
+
+const char* pathSeparators() {
+  return "/";
+}
+
+bool isExistingFile(const char* path) {
+  struct stat info;
+  return ::stat(path, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool changeFolder(const char* folder, std::string* error) {
+  if (::chdir(folder) == 0) return true;
+  *error = lastErrorText();
+  return false;
 }
 
 }  // namespace platform

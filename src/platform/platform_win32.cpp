@@ -219,8 +219,9 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
     }
   }
   // No sharing: while the editor runs no other program can open, replace or delete the file.
-  const HANDLE handle = CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Reading too: what was written is read back through the lock's handle.
+  const HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
     if (code == ERROR_SHARING_VIOLATION) return CreateResult::inUse;
@@ -279,6 +280,26 @@ bool flushToDisk(std::FILE* file, std::string* error) {
     *error = lastErrorText();
     return false;
   }
+  return true;
+}
+
+bool readAt(Handle handle, std::uint64_t offset, char* buffer, std::size_t size, std::size_t* got,
+            std::string* error) {
+  // One read takes at most what a DWORD counts; the caller reads on.
+  const DWORD wanted = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset & 0xffffffffu);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD count = 0;
+  if (!ReadFile(asHandle(handle), buffer, wanted, &count, &at)) {
+    const DWORD code = GetLastError();
+    if (code != ERROR_HANDLE_EOF) {
+      *error = describeWindowsError(code);
+      return false;
+    }
+    count = 0;
+  }
+  *got = count;
   return true;
 }
 
@@ -352,6 +373,19 @@ std::string currentFolder() {
   return length == 0 || length > MAX_PATH ? std::string() : std::string(folder, length);
 }
 
+ExchangeResult exchangeNames(const char*, const char*, std::string*) {
+  // Windows swaps no names in one step; the rename by handle puts a file in place.
+  return ExchangeResult::unsupported;
+}
+
+void removeName(const char* path) {
+  DeleteFileA(path);
+}
+
+void syncFolder() {
+  // Windows has no way to sync a folder; its renames are forced to disk by the file's handle.
+}
+
 std::string lastErrorText() {
   return std::strerror(errno);
 }
@@ -378,6 +412,24 @@ void waitForEnter() {
          typed != '\n') {
     continue;
   }
+}
+
+bool namesIgnoreCase() {
+  return true;
+}
+
+const char* pathSeparators() {
+  return "\\/:";
+}
+
+bool isExistingFile(const char* path) {
+  return isRegularFile(GetFileAttributesA(path));
+}
+
+bool changeFolder(const char* folder, std::string* error) {
+  if (SetCurrentDirectoryA(folder)) return true;
+  *error = describeWindowsError(GetLastError());
+  return false;
 }
 
 }  // namespace platform

@@ -136,6 +136,9 @@ TEST_F(EditorTest, KilledAtAnyMoment) {
       ++phases["stopped cleanly"];
     } else if (handling == edited && !hasTemp) {
       ++phases["after replacing"];
+    } else if (handling == edited && hasTemp && temp == original) {
+      // The names swapped, the old file not yet removed: the next run removes it.
+      ++phases["in place, old file not yet removed"];
     } else if (handling == original && temp.empty()) {
       ++phases["before writing"];
     } else if (handling == original && temp == edited) {
@@ -217,16 +220,21 @@ TEST_F(EditorTest, InjectedFaults) {
        "\nError deleting config.cfg: Input/output error\nvehicle-editor: handling.cfg was not "
        "changed: Input/output error; the edited file was kept as handling.cfg.new.\n",
        true},
-      // The lookup's read, the copy's first read, and the read that would find the end.
+      // The lookup's read, its read on to the end of the file, the copy's first read, and the
+      // read that would find the end.
       {"read:1", 1,
        "vehicle-editor: could not read handling.cfg: Input/output error; handling.cfg was not "
        "changed.\n",
        false},
       {"read:2", 1,
+       "vehicle-editor: could not read handling.cfg: Input/output error; handling.cfg was not "
+       "changed.\n",
+       false},
+      {"read:3", 1,
        "vehicle-editor: could not write temp.cfg: could not read handling.cfg: Input/output "
        "error; handling.cfg was not changed.\n",
        false},
-      {"read:3", 1,
+      {"read:4", 1,
        "vehicle-editor: could not write temp.cfg: could not read handling.cfg: Input/output "
        "error; handling.cfg was not changed.\n",
        false},
@@ -275,8 +283,98 @@ TEST_F(EditorTest, InjectedFaults) {
   unsetenv("VEHICLE_EDITOR_FAULT");
   unsetenv("LD_PRELOAD");
   report("faults", "Faults injected: " + std::to_string(injected) +
-                       " (fsync, close, rename, reads of handling.cfg at three points, locks "
+                       " (fsync, close, rename, reads of handling.cfg at four points, locks "
                        "as over NFS, the CPU time limit); files lost: 0.");
+}
+
+// Another program at the last instants of a run, and file systems without a name exchange, hard
+// links or a change time of their own (exFAT), through the preloaded library: the edit is put in
+// place only when it is the very file this run wrote, over the very file it read.
+TEST_F(EditorTest, InjectedFaultsAtTheEnd) {
+  SKIP_UNDER_WINE("the faults are injected into the Linux build");
+  const std::string theirs = "RUMPO 1 2 3\r\n";
+  const std::string edited = fileWithLine(3, kInfernusBrakes);
+  const std::string earlierKept = "an earlier kept edit\r\n";
+  // The RUMPO and INFERNUS lines swapped: the same size, and set back to the same time.
+  std::string swapped = originalFile();
+  const std::size_t rumpo = swapped.find("RUMPO ");
+  const std::size_t infernus = swapped.find("INFERNUS\t");
+  const std::size_t end = swapped.find("\r\n", infernus);
+  swapped = swapped.substr(0, rumpo) + swapped.substr(infernus, end - infernus) + "\r\n" +
+            swapped.substr(rumpo, infernus - 2 - rumpo) + swapped.substr(end);
+  const auto notWritten = [](const std::string& why) {
+    return "vehicle-editor: could not write temp.cfg: " + why + "; handling.cfg was not changed.\n";
+  };
+  const std::string keptAs =
+      "vehicle-editor: another program changed handling.cfg during the editing, so it was not "
+      "replaced; the edited file was kept as ";
+  const struct {
+    const char* fault;
+    std::function<void(const std::string& handling)> atFinalMenu;
+    std::string after;
+    std::string err;
+    int exitStatus;
+    std::string temp;  // what temp.cfg holds afterwards; empty: there is none
+    std::string kept;  // the name the edit was kept under, or empty
+  } cases[] = {
+      {"rewrite-temp", nullptr, originalFile(),
+       notWritten("another program wrote to it during the editing"), 1, "", ""},
+      {"foreign-temp", nullptr, originalFile(),
+       "vehicle-editor: another program replaced or removed temp.cfg during the editing, and "
+       "the edit with it; handling.cfg was not changed.\n",
+       1, "FOREIGN 1 2 3\r\n", ""},
+      {"append-temp", nullptr, originalFile(),
+       notWritten("another program wrote to it during the editing"), 1, "", ""},
+      {"new-handling", nullptr, theirs, keptAs + "handling.cfg.new.\n", 1, "", "handling.cfg.new"},
+      // Without the exchange: the plain rename.
+      {"no-links", nullptr, edited, "", 0, "", ""},
+      // Without hard links: an earlier kept edit stays, this one takes the next name.
+      {"no-links",
+       [&](const std::string& handling) {
+         writeFile(handling + ".new", earlierKept);
+         writeFile(handling + ".tmp", theirs);
+         fs::rename(handling + ".tmp", handling);
+       },
+       theirs, keptAs + "handling.cfg.new.2.\n", 1, "", "handling.cfg.new.2"},
+      {"no-ctime",
+       [&](const std::string& handling) {
+         const auto written = fs::last_write_time(handling);
+         writeFile(handling, swapped);
+         fs::last_write_time(handling, written);
+       },
+       swapped, notWritten("another program changed handling.cfg during the editing"), 1, "", ""},
+  };
+  setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
+  setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    for (const char* name : {"handling.cfg.new", "handling.cfg.new.2", "temp.cfg"})
+      fs::remove(path(name));
+    writeFile(path("handling.cfg"), originalFile());
+    setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
+    const RunResult result = run(RunOptions{{{"", nullptr, "1 INFERNUS R 2.5 0\n"},
+                                             {kFinalMenu + kChoice,
+                                              [&] {
+                                                if (c.atFinalMenu)
+                                                  c.atFinalMenu(path("handling.cfg"));
+                                              },
+                                              "0\n"}}});
+    EXPECT_EQ(result.err, reported(c.err));
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
+    EXPECT_EQ(readFile(path("handling.cfg")), c.after);
+    EXPECT_EQ(exists("temp.cfg"), !c.temp.empty());
+    if (!c.temp.empty()) {
+      EXPECT_EQ(readFile(path("temp.cfg")), c.temp);
+    }
+    if (!c.kept.empty()) {
+      EXPECT_EQ(readFile(path(c.kept)), edited);
+    }
+    if (c.kept == "handling.cfg.new.2") {
+      EXPECT_EQ(readFile(path("handling.cfg.new")), earlierKept);
+    }
+  }
+  unsetenv("VEHICLE_EDITOR_FAULT");
+  unsetenv("LD_PRELOAD");
 }
 
 TEST_F(EditorTest, HostileDirectoryStates) {

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-
 #include <string>
 #include <vector>
 
@@ -136,16 +135,23 @@ TEST_F(EditorTest, OnlyTheChosenLineChanges) {
   const struct {
     const char* input;
     std::string after;
+    std::vector<std::string> arguments;
   } cases[] = {
-      {"1 BLISTA B 9 0 0", fileWith(0, "BLISTA         9" + std::string(74, ' '))},
-      {"1 FREEWAY C 9 0 0", fileWith(4, "FREEWAY         IS_BIKE 9" + std::string(73, ' '))},
-      {"3 BIKE 0", fileWith(3, written("DIRTBIKE", "3    0.0 0.0 0.0  2.0",
-                                       "1.0 0.50 5 350.0 99.0" + std::string(15, ' '), "", " "))},
+      {"1 BLISTA B 9 0 0", fileWith(0, "BLISTA         9" + std::string(74, ' ')), {}},
+      // The commands take the line whose first word is the name, here the last one.
+      {"", fileWith(6, "BIKE         9" + std::string(74, ' ')), {"set", "BIKE", "B=9"}},
+      {"1 FREEWAY C 9 0 0", fileWith(4, "FREEWAY         IS_BIKE 9" + std::string(73, ' ')), {}},
+      {"3 BIKE 0",
+       fileWith(3, written("DIRTBIKE", "3    0.0 0.0 0.0  2.0",
+                           "1.0 0.50 5 350.0 99.0" + std::string(15, ' '), "", " ")),
+       {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.input);
     writeFile(path("handling.cfg"), fileWith(99, ""));
-    const RunResult result = run(c.input);
+    std::vector<std::string> command = editorCommand();
+    command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+    const RunResult result = run(command, RunOptions{{{"", nullptr, c.input}}});
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(readFile(path("handling.cfg")), c.after);
   }
@@ -249,6 +255,16 @@ TEST_F(EditorTest, HelpAndVersionTouchNoFile) {
       EXPECT_EQ(result.out.rfind("Usage: vehicle-editor [--help | --version]\n", 0), 0u);
       for (const char* fact : {"handling.cfg", "Ctrl-C", "Ctrl-D", "Ctrl-Z", "README.md"})
         EXPECT_NE(result.out.find(fact), std::string::npos) << fact;
+      // Every command, on one screen of a console window.
+      for (const char* usage :
+           {" list\n", " show NAME\n", " set [--force] [--dry-run] NAME",
+            " preset [--dry-run] supercar|superbike|rhino NAME", " [FOLDER/handling.cfg]\n"})
+        EXPECT_NE(result.out.find(usage), std::string::npos) << usage;
+      std::size_t lines = 0;
+      for (std::size_t start = 0, end; (end = result.out.find('\n', start)) != std::string::npos;
+           start = end + 1, ++lines)
+        EXPECT_LE(end - start, 79u) << result.out.substr(start, end - start);
+      EXPECT_LE(lines, 24u);
     } else {
       EXPECT_EQ(result.out, version);
     }
@@ -258,4 +274,224 @@ TEST_F(EditorTest, HelpAndVersionTouchNoFile) {
     EXPECT_EQ(mode("handling.cfg"), 0444u);
     EXPECT_FALSE(exists("temp.cfg"));
   }
+}
+
+namespace {
+
+// The editor run with `arguments`, and answers on standard input that would edit handling.cfg if
+// the menus came up instead.
+std::vector<std::string> withArguments(const std::vector<std::string>& arguments) {
+  std::vector<std::string> command = editorCommand();
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return command;
+}
+const RunOptions kAnswersThatWouldEdit{{{"", nullptr, "2 RUMPO 0\n"}}};
+
+// Every name in `folder` with its permission bits and bytes.
+std::string folderState(const fs::path& folder) {
+  std::vector<std::string> entries;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    struct stat info {};
+    lstat(entry.path().c_str(), &info);
+    entries.push_back(entry.path().filename().string() + " " +
+                      std::to_string(info.st_mode & 07777) + "\n" + readFile(entry.path()));
+  }
+  std::sort(entries.begin(), entries.end());
+  std::string state;
+  for (const std::string& entry : entries)
+    state += entry + "\n";
+  return state;
+}
+
+const std::string kShowBike =
+    "BIKE, line 6 of handling.cfg:\n"
+    "B   fMass                                   400.0\n"
+    "C   Dimensions.x                            0.8\n"
+    "D   Dimensions.y                            2.1\n"
+    "E   Dimensions.z                            1.2\n"
+    "F   CentreOfMass.x                          0.0\n"
+    "G   CentreOfMass.y                          0.1\n"
+    "H   CentreOfMass.z                          -0.1\n"
+    "I   nPercentSubmerged                       90\n"
+    "J   fTractionMultiplier                     1.5\n"
+    "K   fTractionLoss                           0.9\n"
+    "L   fTractionBias                           0.5\n"
+    "M   TransmissionData.nNumberOfGears         5\n"
+    "N   TransmissionData.fMaxVelocity           180.0\n"
+    "O   TransmissionData.fEngineAcceleration    32.0\n"
+    "P   TransmissionData.nDriveType             R\n"
+    "Q   TransmissionData.nEngineType            P\n"
+    "R   fBrakeDeceleration                      12.0\n"
+    "S   fBrakeBias                              0.5\n"
+    "T   bABS                                    0\n"
+    "U   fSteeringLock                           30.0\n"
+    "V   fSuspensionForceLevel                   2.0\n"
+    "W   fSuspensionDampingLevel                 0.1\n"
+    "X   fSeatOffsetDistance                     0.3\n"
+    "Y   fCollisionDamageMultiplier              0.5\n"
+    "Z   nMonetaryValue                          10000\n"
+    "aa  suspension upper limit                  0.3\n"
+    "ab  suspension lower limit                  -0.1\n"
+    "ac  suspension bias between front and rear  0.5\n"
+    "ad  suspension anti-dive multiplier         0.0\n"
+    "ae  flags                                   1000001\n"
+    "af  front lights                            0\n"
+    "ag  rear lights                             0\n";
+
+std::string usage(const std::string& what) {
+  return "vehicle-editor: " + what + " (see vehicle-editor --help)\n";
+}
+
+struct CommandScenario {
+  std::vector<std::string> arguments;
+  std::string out;
+  std::string err;
+  int exitStatus;
+  std::string handlingAfter;  // empty: the folder is left exactly as it was
+};
+
+const CommandScenario kCommandScenarios[] = {
+    {{"list"}, "RUMPO\nINFERNUS\nBIKE\nTANK\nSTINGER\n", "", 0, ""},
+    {{"show", "BIKE"}, kShowBike, "", 0, ""},
+    {{"show", "rumpo"},
+     "",
+     "vehicle-editor: no vehicle line of handling.cfg begins with \"rumpo\" (closest: RUMPO).\n",
+     1,
+     ""},
+    // The marker line "$ RUMPO marker line" is never taken.
+    {{"show", "$"},
+     "",
+     "vehicle-editor: no vehicle line of handling.cfg begins with \"$\".\n",
+     1,
+     ""},
+    {{"set", "INFERNUS", "R=2.5"},
+     "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n" + kDone,
+     "",
+     0,
+     fileWithLine(3, kInfernusBrakes)},
+    {{"set", "--dry-run", "INFERNUS", "R=2.5", "B=1100.0"},
+     "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\nINFERNUS: fMass 1100.0 -> 1100.0 (unchanged)\n"
+     "Dry run: handling.cfg was not changed.\n",
+     "",
+     0,
+     ""},
+    {{"preset", "rhino", "STINGER"},
+     "STINGER: fCollisionDamageMultiplier 0.3 -> 0.09\n" + kDone,
+     "",
+     0,
+     fileWithLine(7, written("STINGER", "1300.0 2.2 4.8 1.3 0.0 0.0 -0.2 75 1.0",
+                             "0.9 0.5 5 200.0 28.0 R P 10.0 0.5 0 32.0 1.4 0.1 0.3 0.09 80000 0.3 "
+                             "-0.1 0.5 0.3",
+                             "2004", "1 1"))},
+    // Only the values whose text changes are listed: CentreOfMass.x is 0.0 already.
+    {{"preset", "supercar", "RUMPO", "--dry-run"},
+     "RUMPO: fMass 1500.0 -> 2000.0\nRUMPO: CentreOfMass.y 0.1 -> 0.0\n"
+     "RUMPO: CentreOfMass.z -0.2 -> 0.0\nRUMPO: fTractionMultiplier 0.8 -> 2.0\n"
+     "RUMPO: fTractionLoss 0.8 -> 1.0\nRUMPO: fTractionBias 0.5 -> 0.50\n"
+     "RUMPO: TransmissionData.nNumberOfGears 4 -> 5\n"
+     "RUMPO: TransmissionData.fMaxVelocity 160.0 -> 350.0\n"
+     "RUMPO: TransmissionData.fEngineAcceleration 20.0 -> 99.0\n"
+     "RUMPO: suspension lower limit -0.1 -> -0.15\nDry run: handling.cfg was not changed.\n",
+     "",
+     0,
+     ""},
+    {{"set", "INFERNUS", "R=2,5"},
+     "",
+     usage("R=2,5 writes a decimal with a comma, which the game may crash on: write R=2.5, or "
+           "give --force to keep it"),
+     2,
+     ""},
+    {{"lsit"}, "", usage("unknown command \"lsit\", and no path of a handling.cfg"), 2, ""},
+    {{"show"}, "", usage("show needs the NAME of a vehicle"), 2, ""},
+    {{"set", "INFERNUS"}, "", usage("set needs the NAME of a vehicle, then CODE=VALUE"), 2, ""},
+    {{"set", "INFERNUS", "R"}, "", usage("\"R\" is no CODE=VALUE, such as R=2.5"), 2, ""},
+    {{"set", "INFERNUS", "A=1"},
+     "",
+     usage("unknown code \"A\" in \"A=1\"; the codes are B to Z and aa to ag"),
+     2,
+     ""},
+    {{"set", "INFERNUS", "R=2 5"},
+     "",
+     usage("the value for R holds whitespace; it is one word"),
+     2,
+     ""},
+    {{"set", "INFERNUS", "R=1", "R=2"}, "", usage("R is given twice"), 2, ""},
+    {{"preset", "fast", "RUMPO"},
+     "",
+     usage("unknown preset \"fast\"; the presets are supercar, superbike and rhino"),
+     2,
+     ""},
+    {{"list", "--force"}, "", usage("--force does not go with list"), 2, ""},
+    {{"show", "--quiet", "BIKE"}, "", usage("unknown option \"--quiet\""), 2, ""},
+    {{"show", "BIKE", "TANK"}, "", usage("show takes one NAME, but got also \"TANK\""), 2, ""},
+    {{"nowhere/handling.cfg"}, "", usage("there is no file \"nowhere/handling.cfg\""), 2, ""},
+};
+
+}  // namespace
+
+// The commands beside the menus. Those that only look (and every refused command line) leave the
+// folder exactly as it was, even the read-only mode of handling.cfg.
+TEST_F(EditorTest, Commands) {
+  for (const CommandScenario& scenario : kCommandScenarios) {
+    std::string trace;
+    for (const std::string& argument : scenario.arguments)
+      trace += argument + " ";
+    SCOPED_TRACE(trace);
+    writeFile(path("handling.cfg"), originalFile());
+    chmod(path("handling.cfg").c_str(), 0444);
+    const std::string before = folderState(root_ / "game");
+    const RunResult result = run(withArguments(scenario.arguments), kAnswersThatWouldEdit);
+    EXPECT_EQ(result.out, scenario.out);
+    EXPECT_EQ(result.err, reported(scenario.err));
+    EXPECT_EQ(result.exitStatus, scenario.exitStatus);
+    if (scenario.handlingAfter.empty()) {
+      EXPECT_EQ(folderState(root_ / "game"), before);
+    } else {
+      EXPECT_EQ(readFile(path("handling.cfg")), scenario.handlingAfter);
+      EXPECT_FALSE(exists("temp.cfg"));
+    }
+  }
+}
+
+// set writes exactly the file that the menus write for the same values: both runs start from the
+// same file, and the files they leave are compared byte for byte, with their permission bits.
+TEST_F(EditorTest, SetWritesWhatTheMenusWrite) {
+  writeFile(path("handling.cfg"), originalFile());
+  const RunResult menus = run("1 STINGER B 1,5 1 X 0.10 1 ag 0.50 1 R 10.0 0 0\n");
+  EXPECT_EQ(menus.exitStatus, 0);
+  const std::string byMenus = folderState(root_ / "game");
+  writeFile(path("handling.cfg"), originalFile());
+  const RunResult command =
+      run(withArguments({"set", "--force", "STINGER", "B=1,5", "X=0.10", "ag=0.50", "R=10.0"}),
+          kAnswersThatWouldEdit);
+  EXPECT_EQ(command.out,
+            "STINGER: fMass 1300.0 -> 1,5\nSTINGER: fSeatOffsetDistance 0.3 -> 0.10\n"
+            "STINGER: rear lights 1 -> 0.50\nSTINGER: fBrakeDeceleration 10.0 -> 10.0 "
+            "(unchanged)\n" +
+                kDone);
+  EXPECT_EQ(command.err, "");
+  EXPECT_EQ(command.exitStatus, 0);
+  EXPECT_EQ(folderState(root_ / "game"), byMenus);
+  EXPECT_NE(readFile(path("handling.cfg")), originalFile());
+}
+
+// The path of a handling.cfg as the only argument, as Windows passes a file dropped on the
+// program: the menus edit that file, not one in the folder the editor was started in.
+TEST_F(EditorTest, DroppedHandlingFile) {
+  writeFile((root_ / "handling.cfg").string(), "INFERNUS in the starting folder\r\n");
+  // Windows names the file in any case, with its own separators.
+  const std::string dropped = underWine() ? "Z:" + (root_ / "game" / "HANDLING.CFG").string()
+                                          : (root_ / "game" / "handling.cfg").string();
+  std::string argument = dropped;
+  if (underWine()) std::replace(argument.begin(), argument.end(), '/', '\\');
+  const RunResult result = runProgram(withArguments({argument}), root_.string(), root_.string(),
+                                      RunOptions{{{"", nullptr, "1 INFERNUS R 2.5 0 0\n"}}});
+  EXPECT_EQ(foldCrLf(result.out), kFirstMenu + kAskManual + kVehicle + kValueIntro + kValue +
+                                      changing("fBrakeDeceleration", "9.0") + kAfterEditMenu +
+                                      kChoice + kFinalMenu + kChoice + kDone);
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
+  EXPECT_FALSE(exists("temp.cfg"));
+  EXPECT_EQ(readFile((root_ / "handling.cfg").string()), "INFERNUS in the starting folder\r\n");
+  EXPECT_FALSE(fs::exists(root_ / "temp.cfg"));
 }

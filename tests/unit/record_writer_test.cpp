@@ -58,9 +58,18 @@ TEST(FindVehicleLine, FirstNonMarkerLineHoldingTheWord) {
   }
 }
 
+// What the lookup leaves for the copy: the line, its place and the checksum of the whole file.
+FoundLine lookUp(LineReader& in, const char* name, std::string* line) {
+  std::size_t number = 0;
+  EXPECT_TRUE(findVehicleLine(in, name, line, &number)) << name;
+  EXPECT_TRUE(in.readToEnd());
+  return FoundLine{number, *line, in.checksum().value()};
+}
+
 TEST(CopyReplacingLine, ReplacesOnlyThatLineAndEndsEveryLineWithCrLf) {
   Files files(kFile);
-  copyReplacingLine(files.in, files.out, 4, "NEW LINE");
+  std::string line;
+  copyReplacingLine(files.in, files.out, lookUp(files.in, "RUMPO ", &line), "NEW LINE");
   std::string error;
   ASSERT_TRUE(files.out.finish(&error)) << error;
   EXPECT_EQ(files.dir.read("temp.cfg"),
@@ -70,8 +79,31 @@ TEST(CopyReplacingLine, ReplacesOnlyThatLineAndEndsEveryLineWithCrLf) {
 
 TEST(CopyReplacingLine, AMissingLineLeavesTheCopyIncomplete) {
   Files files("ONE\r\nTWO\r\n");
-  copyReplacingLine(files.in, files.out, 2, "NEW LINE");
+  std::string line;
+  FoundLine found = lookUp(files.in, "TWO", &line);
+  found.number = 2;
+  copyReplacingLine(files.in, files.out, found, "NEW LINE");
   std::string error;
   EXPECT_FALSE(files.out.finish(&error));
   EXPECT_NE(error.find("shorter"), std::string::npos) << error;
+}
+
+// A file that is not the one the lookup read, though the line stands where it stood.
+TEST(CopyReplacingLine, AnotherLineOrOtherBytesLeaveTheCopyIncomplete) {
+  const struct {
+    const char* name;
+    const char* line;
+    bool otherBytes;
+  } cases[] = {{"another text on that line", "TWO 2", false}, {"other bytes", "TWO", true}};
+  for (const auto& c : cases) {
+    Files files("ONE\r\nTWO\r\n");
+    std::string line;
+    FoundLine found = lookUp(files.in, "TWO", &line);
+    found.text = c.line;
+    if (c.otherBytes) found.fileChecksum ^= 1;
+    copyReplacingLine(files.in, files.out, found, "NEW LINE");
+    std::string error;
+    EXPECT_FALSE(files.out.finish(&error)) << c.name;
+    EXPECT_EQ(error, "another program changed handling.cfg during the editing") << c.name;
+  }
 }

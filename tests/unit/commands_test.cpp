@@ -1,0 +1,28 @@
+#include "flow/commands.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+TEST(ClosestNames, CaseFirstThenNearestInFileOrderAtMostThree) {
+  ClosestNames closest("INFERNUS");
+  for (const char* name :
+       {"BANSHEE", "INFERNO", "INFERNUSX", "infernus", "infernus", "NFERNUS", "INFERN", "Infernus"})
+    closest.consider(name);
+  EXPECT_EQ(closest.best(), (std::vector<std::string>{"infernus", "Infernus", "INFERNUSX"}));
+}
+
+TEST(ClosestNames, NothingForANameThatSharesNothing) {
+  ClosestNames closest("X");
+  for (const char* name : {"Y", "BIKE", "XYZW"})
+    closest.consider(name);
+  EXPECT_TRUE(closest.best().empty());
+}
+
+TEST(CommaDecimal, OnlyANumberWithOneComma) {
+  for (const char* value : {"2,5", "-0,15", ",5", "5,", "+1,0"})
+    EXPECT_TRUE(isCommaDecimal(value)) << value;
+  for (const char* value : {"2.5", ",", "-,", "1,000,000", "a,b", "2,5x", "R"})
+    EXPECT_FALSE(isCommaDecimal(value)) << value;
+}
