@@ -3,6 +3,8 @@
 #include <iostream>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace {
 
 // VEHICLE_EDITOR_VERSION comes from the project's version in CMakeLists.txt.
@@ -38,12 +40,12 @@ constexpr const char* kHelp =
 bool answerCommandLine(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
-    if (argument == "--help" || argument == "-h") {
-      std::cout << kHelp;
-      return true;
-    }
-    if (argument == "--version") {
-      std::cout << kVersionLine;
+    const bool help = argument == "--help" || argument == "-h";
+    if (help || argument == "--version") {
+      // A reader that has gone, or a full file, must not end the process by a signal: the
+      // answer was given as far as it could be, and the status stays 0.
+      platform::prepareStandardStreams();
+      std::cout << (help ? kHelp : kVersionLine);
       return true;
     }
   }

@@ -9,6 +9,7 @@
 #include "flow/console.h"
 #include "flow/dispatcher.h"
 #include "flow/replace_file.h"
+#include "flow/run_end.h"
 #include "flow/state.h"
 #include "handling/exact_lookup.h"
 #include "handling/line_split.h"
@@ -142,13 +143,11 @@ std::string parseValues(const std::vector<std::string_view>& words, bool force,
 }
 
 void reportProblem(const std::string& what) {
-  std::cout.flush();
-  std::cerr << "vehicle-editor: " << what << ".\n";
+  writeReport("vehicle-editor: " + what + ".\n");
 }
 
 int reportUsageError(const std::string& what) {
-  std::cout.flush();
-  std::cerr << "vehicle-editor: " << what << " (see vehicle-editor --help)\n";
+  writeReport("vehicle-editor: " + what + " (see vehicle-editor --help)\n");
   return kUsageErrorStatus;
 }
 

@@ -1,14 +1,11 @@
 #include "flow/console.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <iomanip>
 #include <iostream>
 
-#include "flow/replace_file.h"
-#include "flow/state.h"
+#include "flow/run_end.h"
 #include "handling/line_split.h"
-#include "platform/platform.h"
 
 std::string readWord() {
   std::string word;
@@ -32,28 +29,4 @@ std::string askChoice(const std::string_view* accepted, std::size_t count) {
     answer = readWord();
   }
   return answer;
-}
-
-void reportNotChanged(const std::string& why, std::ostream& to) {
-  std::cout.flush();
-  to << "vehicle-editor: " << why << "; " << kHandlingFileName << " was not changed.\n";
-  exitStatus = 1;
-}
-
-void abandonOnStopRequest() {
-  // The stop handler cannot build text, so the report is made here, around the request's name.
-  // The texts are never destroyed: a request may come while the process exits.
-  static const std::string* const after =
-      new std::string("; " + std::string(kHandlingFileName) + " was not changed.\n");
-  // A request held since start-up began is acted on now.
-  platform::stopOnRequest(tempLock, kTempFileName, "\n", "vehicle-editor: stopped by ",
-                          after->c_str());
-}
-
-void abandonRun(const std::string& why) {
-  discardTempFile();
-  // The user's cursor still stands after a prompt.
-  std::cout << '\n';
-  reportNotChanged(why);
-  std::exit(exitStatus);
 }

@@ -1,8 +1,7 @@
-// Answers from standard input, and the two ways a run ends early.
+// Answers from standard input.
 #pragma once
 
 #include <cstddef>
-#include <iostream>
 #include <string>
 #include <string_view>
 
@@ -23,15 +22,3 @@ template <std::size_t N>
 std::string askChoice(const std::string_view (&accepted)[N]) {
   return askChoice(accepted, N);
 }
-
-// Tells the user on standard error (or on `to`) that handling.cfg was not changed, and why; the
-// run will end with exit status 1.
-void reportNotChanged(const std::string& why, std::ostream& to = std::cerr);
-
-// Ends the run at once without touching handling.cfg: removes the temp.cfg this run created,
-// reports `why` as above and exits with status 1.
-[[noreturn]] void abandonRun(const std::string& why);
-
-// Makes a request to stop (Ctrl-C, a closed terminal, SIGTERM) abandon the run the same way,
-// with the exit status of the request.
-void abandonOnStopRequest();

@@ -8,6 +8,7 @@
 #include "flow/console.h"
 #include "flow/menus.h"
 #include "flow/replace_file.h"
+#include "flow/run_end.h"
 #include "flow/state.h"
 #include "handling/line_split.h"
 #include "handling/record_writer.h"

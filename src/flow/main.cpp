@@ -1,10 +1,9 @@
-#include <iostream>
 #include <new>
 
 #include "flow/command_line.h"
 #include "flow/commands.h"
-#include "flow/console.h"
 #include "flow/own_window.h"
+#include "flow/run_end.h"
 #include "flow/startup.h"
 #include "flow/state.h"
 
@@ -13,17 +12,25 @@ int main(int argc, char** argv) {
   if (answerCommandLine(argc, argv)) return 0;
   int status = 0;
   if (runCommandLine(argc, argv, &status)) return status;
-  startUp();
-  if (!handlingIn.isOpen()) {
-    std::cout << "Couldn't open the file " << kHandlingFileName << ".\n";
-    return 1;
+  // Memory runs out for a line of handling.cfg of hundreds of megabytes, or under a limit
+  // barely above what loading the program takes: the editor's one failure that the standard
+  // library reports by an exception.
+  try {
+    startUp();
+    if (!handlingIn.isOpen()) {
+      reportMissingHandlingFile();
+      return 1;
+    }
+  } catch (const std::bad_alloc&) {
+    abandonForLackOfMemory(
+        "vehicle-editor: there was not enough memory to start; handling.cfg was not changed.\n");
   }
-  // Memory runs out only for a line of handling.cfg of hundreds of megabytes, the editor's one
-  // failure that the standard library reports by an exception.
   try {
     runEditing();
   } catch (const std::bad_alloc&) {
-    abandonRun("there was not enough memory to hold a line of " + std::string(kHandlingFileName));
+    abandonForLackOfMemory(
+        "vehicle-editor: there was not enough memory to hold a line of handling.cfg;\n"
+        "handling.cfg was not changed.\n");
   }
   return exitStatus;
 }

@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "flow/console.h"
+#include "flow/run_end.h"
 #include "flow/state.h"
 #include "platform/platform.h"
 
@@ -25,17 +25,12 @@ void reportDeletionFailure(const std::string& reason) {
   std::cout << '\n';
 }
 
-void reportNote(const std::string& text) {
-  std::cout.flush();
-  std::cerr << "vehicle-editor: " << text << ".\n";
-}
-
 // Puts the edited file under the first free name of handling.cfg.new, handling.cfg.new.2, ...:
 // no start-up empties those, and an earlier kept edit is never overwritten. `heldOpen`: another
 // program still has handling.cfg open, and the user is told what to do about it.
 void keepEdit(const std::string& why, bool heldOpen = false) {
   exitStatus = 1;
-  std::string error = "every name up to " + keptEditName(kKeptNames) + " is taken";
+  std::string error;
   for (int number = 1; number <= kKeptNames; ++number) {
     const std::string name = keptEditName(number);
     bool exists = false;
@@ -48,6 +43,7 @@ void keepEdit(const std::string& why, bool heldOpen = false) {
       return;
     }
     if (!exists) break;
+    if (number == kKeptNames) error = "every name up to " + name + " is taken";
   }
   reportNote(why + "; the edited file is in " + kTempFileName + ", which could not be renamed (" +
              error + "): move it elsewhere before the editor runs again");
@@ -138,15 +134,6 @@ Outcome exchangeWithHandlingFile(std::string* error) {
 }
 
 }  // namespace
-
-void discardTempFile() {
-  if (tempLock == platform::kNoHandle) return;
-  // The run is ending: a request to stop now must not race the removal.
-  platform::holdStopRequests();
-  tempOut.abandon();
-  platform::removeAndClose(kTempFileName, tempLock);
-  tempLock = platform::kNoHandle;
-}
 
 void releaseTempFile() {
   platform::release(tempLock);

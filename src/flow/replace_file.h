@@ -1,9 +1,5 @@
 #pragma once
 
-// Closes and removes the temp.cfg this run created and locked; a file of that name that this
-// run did not create (a folder, another program's file) is left alone.
-void discardTempFile();
-
 // Closes handling.cfg, and finishes temp.cfg: flushed, on disk, closed and read back. When
 // temp.cfg could not be created or written in full, or does not hold exactly the bytes this run
 // wrote, removes it and reports that handling.cfg was not changed.

@@ -4,22 +4,45 @@
 #include <iostream>
 #include <string>
 
-#include "flow/console.h"
+#include "flow/run_end.h"
 #include "flow/state.h"
 #include "platform/platform.h"
 
 namespace {
 
-// Whether handling.cfg is a link that leads to the file named temp.cfg: making temp.cfg anew
-// would take that file's name, and with it handling.cfg's bytes, away.
+// Whether the link target `target`, read from a link in this folder, names the entry `name` of
+// this folder, whether or not that entry exists.
+bool namesEntryHere(const std::string& target, const std::string& name) {
+  const std::size_t slash = target.find_last_of("/\\");
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  if (base != name) return false;
+  if (slash == std::string::npos) return true;
+  const std::string folder = slash == 0 ? target.substr(0, 1) : target.substr(0, slash);
+  platform::FileStamp there;
+  platform::FileStamp here;
+  std::string ignored;
+  return platform::stampOf(folder.c_str(), &there, &ignored) &&
+         platform::stampOf(".", &here, &ignored) && there.isSameFileAs(here);
+}
+
+// Whether handling.cfg is a link that leads to the file named temp.cfg, or to that name where
+// no file has it yet: making temp.cfg anew would take that file's name, and with it
+// handling.cfg's bytes, away, or make handling.cfg this run's own empty file.
 bool handlingLeadsToTempFile() {
+  const platform::Links links = platform::linksOf(kHandlingFileName);
+  if (!links.symbolic) return false;
   platform::FileStamp handlingFile;
   platform::FileStamp tempFile;
   std::string ignored;
-  return platform::linksOf(kHandlingFileName).symbolic &&
-         platform::stampOf(kHandlingFileName, &handlingFile, &ignored) &&
-         platform::stampOf(kTempFileName, &tempFile, &ignored) &&
+  if (!platform::stampOf(kHandlingFileName, &handlingFile, &ignored))
+    return namesEntryHere(links.target, kTempFileName);
+  return platform::stampOf(kTempFileName, &tempFile, &ignored) &&
          tempFile.isSameFileAs(handlingFile);
+}
+
+std::string leadsToTempFile() {
+  return std::string(kHandlingFileName) + " is a link that leads to " + kTempFileName +
+         ", the name the editor writes its new file under";
 }
 
 // Ends the run before it has touched anything.
@@ -28,11 +51,19 @@ bool handlingLeadsToTempFile() {
   std::exit(exitStatus);
 }
 
+// Says before the banner that the edit will have nowhere to go; the menus still run.
+void reportNoSavingHere(const std::string& reason) {
+  writeReport("vehicle-editor: no change can be saved in this folder: " + reason +
+              ".\nFor a game under Program Files, start the editor as administrator, or copy "
+              "the game to a folder you may write to.\n");
+}
+
 }  // namespace
 
 void startUp() {
   // Before any file is opened: a closed standard stream must not become handling.cfg.
   platform::prepareStandardStreams();
+  followStandardOutput();
   // A request to stop waits until the handler knows which temp.cfg is this run's.
   platform::holdStopRequests();
   const std::string handlingName = kHandlingFileName;
@@ -46,10 +77,11 @@ void startUp() {
     }
     std::exit(1);
   }
-  if (handlingLeadsToTempFile()) {
-    refuseToStart(handlingName + " is a link that leads to " + kTempFileName +
-                  ", the name the editor writes its new file under");
-  }
+  if (handlingLeadsToTempFile()) refuseToStart(leadsToTempFile());
+  // Started where there is no handling.cfg to read (the wrong folder): nothing is touched.
+  std::FILE* handling = platform::openForReading(kHandlingFileName);
+  if (!handling) return;
+  std::fclose(handling);
   std::FILE* temp = nullptr;
   switch (platform::createLocked(kTempFileName, &temp, &tempLock, &tempOutError)) {
     case platform::CreateResult::inUse:
@@ -62,14 +94,35 @@ void startUp() {
       tempOut.attach(temp);
       break;
     case platform::CreateResult::failed:
+      reportNoSavingHere(tempOutError);
       break;
   }
   abandonOnStopRequest();
   // Only now: an editor that was finishing has put its file in place by the time this run holds
   // the lock, and this run reads that file.
-  std::FILE* handling = platform::openForReading(kHandlingFileName);
+  handling = platform::openForReading(kHandlingFileName);
+  if (!handling) {
+    discardTempFile();
+    return;
+  }
   handlingIn.attach(handling);
+  platform::FileStamp opened;
+  platform::FileStamp created;
+  // A link that led nowhere leads to the new temp.cfg now.
+  if (platform::stampOf(handling, &opened) && tempLock != platform::kNoHandle &&
+      platform::stampOf(tempLock, &created) && opened.isSameFileAs(created)) {
+    handlingIn.close();
+    discardTempFile();
+    refuseToStart(leadsToTempFile());
+  }
   platform::clearAttributes(kHandlingFileName);
   // After the change above, which is itself a change of the file.
-  if (handling) platform::stampOf(handling, &handlingStamp);
+  platform::stampOf(handling, &handlingStamp);
+}
+
+void reportMissingHandlingFile() {
+  std::cout << "Couldn't open the file " << kHandlingFileName << ".\n";
+  writeReport("vehicle-editor: it looked for " + std::string(kHandlingFileName) + " in " +
+              platform::currentFolder() + ".\nStart the editor in the folder that holds " +
+              kHandlingFileName + ".\n");
 }

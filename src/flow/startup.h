@@ -1,8 +1,14 @@
 #pragma once
 
-// Creates temp.cfg empty and locked for the run (whatever had that name loses it, and a link is
-// never followed), opens handling.cfg for reading, makes it writable so that it can be replaced
-// later and notes its stamp. Ends the run at once, touching nothing, when another editor is at
-// work in the folder, when handling.cfg is a link to temp.cfg, or when the editor's own output
-// goes into handling.cfg.
+// Opens handling.cfg for reading and, only when it can, creates temp.cfg empty and locked for
+// the run (whatever had that name loses it, and a link is never followed), opens handling.cfg
+// again once the lock is held, makes it writable so that it can be replaced later and notes its
+// stamp. Says before the banner when temp.cfg cannot be created. Ends the run at once, touching
+// nothing, when another editor is at work in the folder, when handling.cfg is a link to
+// temp.cfg, or when the editor's own output goes into handling.cfg. Leaves handlingIn closed,
+// and no temp.cfg of its own, when handling.cfg cannot be opened.
 void startUp();
+
+// Says that handling.cfg could not be opened, in which folder the editor looked for it, and
+// where to start it instead.
+void reportMissingHandlingFile();

@@ -17,6 +17,7 @@ int mode = modeManual;
 int finished = 0;
 int editAnother = 1;
 int tempComplete = 0;
+int outputLineOpen = 0;
 int exitStatus = 0;
 int commandLineEdit = 0;
 std::vector<std::pair<std::size_t, std::string>> commandLineValues;

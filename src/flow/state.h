@@ -70,6 +70,9 @@ extern int editAnother;
 // 1 once temp.cfg is written in full, on disk and closed; set by closeFiles, read by
 // replaceHandlingFile, which never replaces handling.cfg otherwise.
 extern int tempComplete;
+// 1 while standard output's cursor stands after a prompt or a message without a line end; kept
+// by the buffer that followStandardOutput puts on standard output, read by the reports.
+extern int outputLineOpen;
 // The process's exit status: 1 when the run did not do what the user asked; set by the step
 // that failed, returned by main.
 extern int exitStatus;

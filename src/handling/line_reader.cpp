@@ -13,7 +13,7 @@ std::string_view withoutFinalCr(std::string_view line) {
 
 }  // namespace
 
-LineReader::LineReader(std::size_t bufferSize) : buffer_(bufferSize) {}
+LineReader::LineReader(std::size_t bufferSize) : bufferSize_(bufferSize) {}
 
 LineReader::~LineReader() {
   close();
@@ -21,7 +21,10 @@ LineReader::~LineReader() {
 
 void LineReader::attach(std::FILE* file) {
   close();
+  if (file && buffer_.empty()) buffer_.resize(bufferSize_);
   file_ = file;
+  atFirstLine_ = true;
+  byteOrderMark_ = false;
   checksum_ = Checksum();
 }
 
@@ -37,6 +40,7 @@ bool LineReader::rewind() {
   spanning_.clear();
   atEnd_ = false;
   failed_ = false;
+  atFirstLine_ = true;
   checksum_ = Checksum();
   if (!file_) return false;
   std::clearerr(file_);
@@ -49,6 +53,16 @@ bool LineReader::rewind() {
 }
 
 bool LineReader::next(std::string_view* line) {
+  if (!nextLine(line)) return false;
+  if (atFirstLine_) {
+    atFirstLine_ = false;
+    byteOrderMark_ = line->substr(0, kByteOrderMark.size()) == kByteOrderMark;
+    if (byteOrderMark_) line->remove_prefix(kByteOrderMark.size());
+  }
+  return true;
+}
+
+bool LineReader::nextLine(std::string_view* line) {
   if (!file_ || failed_) return false;
   spanning_.clear();
   for (;;) {

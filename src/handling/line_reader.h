@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+// The byte-order mark of UTF-8, which some editors put at the start of a text file.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 #include "handling/checksum.h"
 
 // Reads a file line by line through one large buffer, holding only the current line in memory.
@@ -20,7 +22,8 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // Takes ownership of `file` (which may be null: the reader then stays closed).
+  // Takes ownership of `file` (which may be null: the reader then stays closed). The buffer is
+  // made here, not before.
   void attach(std::FILE* file);
   bool isOpen() const { return file_ != nullptr; }
   std::FILE* file() const { return file_; }
@@ -33,6 +36,8 @@ class LineReader {
   // file or when reading failed (then failed() is true and error() tells why).
   bool next(std::string_view* line);
 
+  // Whether the file begins with a byte-order mark; known once the first line has been read.
+  bool startsWithByteOrderMark() const { return byteOrderMark_; }
   // Reads on to the end of the file without splitting lines, so that checksum() covers the
   // whole file. False when reading failed.
   bool readToEnd();
@@ -43,16 +48,20 @@ class LineReader {
   const std::string& error() const { return error_; }
 
  private:
+  bool nextLine(std::string_view* line);
   // Reads the next piece of the file into the buffer; false when reading failed.
   bool fill();
 
   std::FILE* file_ = nullptr;
+  std::size_t bufferSize_;
   std::vector<char> buffer_;
   std::size_t begin_ = 0;  // first unread byte in buffer_
   std::size_t end_ = 0;    // one past the last byte read into buffer_
   std::string spanning_;   // a line that began in an earlier fill of the buffer
   Checksum checksum_;
   bool atEnd_ = false;
+  bool atFirstLine_ = true;
+  bool byteOrderMark_ = false;
   bool failed_ = false;
   std::string error_;
 };

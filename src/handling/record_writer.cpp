@@ -26,12 +26,17 @@ void copyReplacingLine(LineReader& in, OutputFile& out, const FoundLine& found,
   bool sameLine = false;
   std::string_view line;
   for (std::size_t number = 0; in.next(&line); ++number) {
-    if (number == found.number) {
-      out.writeLine(replacement);
+    const bool chosen = number == found.number;
+    const std::string_view text = chosen ? replacement : line;
+    if (chosen) {
       replaced = true;
       sameLine = line == found.text;
+    }
+    if (number == 0 && in.startsWithByteOrderMark()) {
+      // The mark goes back where it was, before the first line's text.
+      out.writeLine(std::string(kByteOrderMark) + std::string(text));
     } else {
-      out.writeLine(line);
+      out.writeLine(text);
     }
   }
   if (in.failed()) {

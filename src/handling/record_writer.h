@@ -17,7 +17,8 @@ struct FoundLine {
 // Copies every line of `in`, from its first, to `out`, writing `replacement` in place of line
 // number `found.number`. A read error, a file that no longer has that line, or a file that is
 // not byte for byte the one the lookup read (another text on that line, other bytes anywhere)
-// marks `out` incomplete so that it is never put in the handling file's place.
+// marks `out` incomplete so that it is never put in the handling file's place. A byte-order
+// mark at the start of `in` is written back before the first line.
 void copyReplacingLine(LineReader& in, OutputFile& out, const FoundLine& found,
                        std::string_view replacement);
 

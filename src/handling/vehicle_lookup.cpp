@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "flow/console.h"
+#include "flow/run_end.h"
 #include "flow/state.h"
 
 namespace {
@@ -26,6 +27,27 @@ const LookupTexts kLookupTexts[] = {
 
 }  // namespace
 
+NameSearch::NameSearch(std::string_view name) : name_(name), fallback_(name.size() + 1, 0) {
+  std::size_t matched = 0;
+  for (std::size_t i = 1; i < name.size(); ++i) {
+    while (matched > 0 && name[i] != name[matched])
+      matched = fallback_[matched];
+    if (name[i] == name[matched]) ++matched;
+    fallback_[i + 1] = matched;
+  }
+}
+
+bool NameSearch::foundIn(std::string_view line) const {
+  if (name_.empty()) return true;
+  std::size_t matched = 0;
+  for (const char c : line) {
+    while (matched > 0 && c != name_[matched])
+      matched = fallback_[matched];
+    if (c == name_[matched] && ++matched == name_.size()) return true;
+  }
+  return false;
+}
+
 bool isMarkerLine(std::string_view line) {
   return !line.empty() && (line[0] == ';' || line[0] == '$' || line[0] == '&' || line[0] == '!');
 }
@@ -33,9 +55,10 @@ bool isMarkerLine(std::string_view line) {
 bool findVehicleLine(LineReader& in, std::string_view name, std::string* line,
                      std::size_t* lineNumber) {
   if (!in.rewind()) return false;
+  const NameSearch search(name);
   std::string_view candidate;
   for (std::size_t number = 0; in.next(&candidate); ++number) {
-    if (!isMarkerLine(candidate) && candidate.find(name) != std::string_view::npos) {
+    if (!isMarkerLine(candidate) && search.foundIn(candidate)) {
       line->assign(candidate);
       *lineNumber = number;
       return true;

@@ -3,8 +3,24 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "handling/line_reader.h"
+
+// Finds one name in any number of lines, in time linear in the length of each line and of the
+// name, however much of the name a line repeats (Knuth, Morris and Pratt's search): a plain
+// search would compare up to the whole name at every byte.
+class NameSearch {
+ public:
+  explicit NameSearch(std::string_view name);
+  bool foundIn(std::string_view line) const;
+
+ private:
+  std::string_view name_;
+  // For each length of a matched start of the name, the length of its longest proper start
+  // that is also its end: where the match goes on from after a mismatch.
+  std::vector<std::size_t> fallback_;
+};
 
 // A line whose very first byte is ';', '$', '&' or '!'; the lookup never takes one.
 bool isMarkerLine(std::string_view line);

@@ -19,7 +19,8 @@ inline constexpr Handle kNoHandle = -1;
 // file size limit, or to a reader that has gone, fail as an error instead of ending the process.
 void prepareStandardStreams();
 
-// Holds the requests to stop (POSIX: SIGINT, SIGHUP, SIGQUIT and SIGTERM; Windows: the console's
+// Holds the requests to stop (POSIX: SIGINT, SIGHUP, SIGQUIT, SIGTERM and SIGXCPU, the CPU time
+// limit; Windows: the console's
 // Ctrl-C, Ctrl-Break and close events): one that comes waits until stopOnRequest, or until the
 // process ends. Start-up holds them while it creates temp.cfg; the run holds them from the moment
 // it puts a file in place or removes temp.cfg, so that what has begun is finished.
@@ -28,8 +29,8 @@ void holdStopRequests();
 // (held by `handle`, may be kNoHandle) is removed if `file` still names it, `toOutput` goes to
 // standard output, and `before`, the request's name and `after` to standard error; the exit
 // status is 128 plus the signal number (130 for Ctrl-C, 149 for Ctrl-Break, 129 for a closed
-// console).
-// The texts must live for the whole run.
+// console, 152 for the CPU time limit). Where the line would be wider than 79 columns, it is
+// broken at the first blank of `after`. The texts must live for the whole run.
 void stopOnRequest(Handle handle, const char* file, const char* toOutput, const char* before,
                    const char* after);
 // Once the run is over: a request to stop ends the process at once, as for any program. A request
@@ -69,6 +70,8 @@ enum class CreateResult { created, inUse, openElsewhere, failed };
 // second handle on the same file, which keeps the lock after the stream is closed and until the
 // process ends, and through which the file can be read back. inUse: another process holds the lock,
 // and the file was not touched. failed: `error` holds the system's reason.
+// Where the file system cannot give such locks (as over NFS), the file is created all the
+// same, unlocked.
 CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std::string* error);
 
 // Whether `path` still names the file held by `handle` (not another file put there, or none).
@@ -143,6 +146,8 @@ void copyOwnerAndPermissions(const char* from, Handle handle);
 bool renameFile(Handle handle, const char* from, const char* to, bool replace, bool* exists,
                 std::string* error);
 
+// The folder the editor runs in, as the system names it; empty when it cannot be told.
+std::string currentFolder();
 // What exchangeNames did.
 enum class ExchangeResult { exchanged, unsupported, failed };
 // Swaps the names `a` and `b` in one atomic step, so that each leads to the file the other led

@@ -69,8 +69,11 @@ StopReport stopReport;
 const struct {
   int number;
   const char* name;
-} kStopSignals[] = {
-    {SIGINT, "SIGINT"}, {SIGHUP, "SIGHUP"}, {SIGQUIT, "SIGQUIT"}, {SIGTERM, "SIGTERM"}};
+} kStopSignals[] = {{SIGINT, "SIGINT"},
+                    {SIGHUP, "SIGHUP"},
+                    {SIGQUIT, "SIGQUIT"},
+                    {SIGTERM, "SIGTERM"},
+                    {SIGXCPU, "SIGXCPU (the CPU time limit)"}};
 
 void writeText(int fd, const char* text) {
   ssize_t ignored = ::write(fd, text, std::strlen(text));
@@ -80,12 +83,23 @@ void writeText(int fd, const char* text) {
 extern "C" void onStopSignal(int signalNumber) {
   if (stopReport.fd >= 0 && namesDescriptor(stopReport.file, stopReport.fd))
     ::unlink(stopReport.file);
+  const char* name = "";
+  for (const auto& stop : kStopSignals) {
+    if (stop.number == signalNumber) name = stop.name;
+  }
   writeText(STDOUT_FILENO, stopReport.toOutput);
   writeText(STDERR_FILENO, stopReport.before);
-  for (const auto& stop : kStopSignals) {
-    if (stop.number == signalNumber) writeText(STDERR_FILENO, stop.name);
+  writeText(STDERR_FILENO, name);
+  const char* after = stopReport.after;
+  // Within 79 columns: the line end that `after` ends with does not count.
+  const char* blank = std::strchr(after, ' ');
+  if (blank && std::strlen(stopReport.before) + std::strlen(name) + std::strlen(after) > 80) {
+    ssize_t ignored = ::write(STDERR_FILENO, after, static_cast<std::size_t>(blank - after));
+    static_cast<void>(ignored);
+    writeText(STDERR_FILENO, "\n");
+    after = blank + 1;
   }
-  writeText(STDERR_FILENO, stopReport.after);
+  writeText(STDERR_FILENO, after);
   ::_exit(128 + signalNumber);
 }
 
@@ -173,6 +187,18 @@ std::FILE* openForReading(const char* path) {
 
 namespace {
 
+enum class LockResult { locked, heldElsewhere, unavailable };
+
+// Takes the lock of the file or folder open as `fd`. Only "would block" means that another
+// process holds it: any other failure (EBADF where, as over NFS, an exclusive lock needs a
+// descriptor open for writing; ENOLCK where the server keeps no locks) means that no lock can
+// be had there.
+LockResult lockExclusively(int fd) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return LockResult::locked;
+  return errno == EWOULDBLOCK || errno == EAGAIN ? LockResult::heldElsewhere
+                                                 : LockResult::unavailable;
+}
+
 // The folder the editor works in, locked by createLocked for the rest of the run; -1 when it
 // could not be (a folder the user may not read, a file system without such locks).
 int folderLock = -1;
@@ -182,13 +208,13 @@ int folderLock = -1;
 bool lockFolder() {
   const int fd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return true;
-  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+  const LockResult result = lockExclusively(fd);
+  if (result == LockResult::locked) {
     folderLock = fd;
     return true;
   }
-  const bool held = errno == EWOULDBLOCK;
   ::close(fd);
-  return !held;
+  return result != LockResult::heldElsewhere;
 }
 
 }  // namespace
@@ -209,8 +235,9 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
       return CreateResult::failed;
     }
     if (fd >= 0) {
-      // Another editor may have taken the new file for one left behind, and removed it.
-      const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+      // Another editor may have taken the new file for one left behind, and removed it. Where
+      // no lock can be had, the other guards remain: the file's name and the stamps.
+      const bool held = lockExclusively(fd) == LockResult::heldElsewhere;
       if (held || !namesDescriptor(path, fd)) {
         ::close(fd);
         if (held) return CreateResult::inUse;
@@ -234,11 +261,17 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
       *error = std::strerror(EISDIR);
       return CreateResult::failed;
     }
-    // Reading is enough to ask for the lock. The name goes while the lock is held, so that no
-    // other editor can take the file for its own in between.
-    const int probe =
-        S_ISREG(info.st_mode) ? ::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC) : -1;
-    if (probe >= 0 && ::flock(probe, LOCK_EX | LOCK_NB) != 0) {
+    // The name goes while the lock is held, so that no other editor can take the file for its
+    // own in between. Opened for writing where it may be, as locks over NFS need; reading is
+    // enough elsewhere. Nothing is written.
+    int probe = -1;
+    if (S_ISREG(info.st_mode)) {
+      probe = ::open(path, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+      if (probe < 0) probe = ::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    }
+    // Where no lock can be had, a file of that name is taken for one left behind: refusing
+    // would refuse every run there for ever.
+    if (probe >= 0 && lockExclusively(probe) == LockResult::heldElsewhere) {
       ::close(probe);
       return CreateResult::inUse;
     }
@@ -407,6 +440,13 @@ bool renameFile(Handle, const char* from, const char* to, bool replace, bool* ex
 bool isHeldOpen(const char*) {
   // Open files never keep a name from being replaced here.
   return false;
+}
+
+std::string currentFolder() {
+  std::string folder(4096, '\0');
+  if (!::getcwd(folder.data(), folder.size())) return "";
+  folder.resize(std::strlen(folder.c_str()));
+  return folder;
 }
 
 ExchangeResult exchangeNames(const char* a, const char* b, std::string* error) {

@@ -225,7 +225,17 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
   writeText(STD_OUTPUT_HANDLE, stopReport.toOutput);
   writeText(STD_ERROR_HANDLE, stopReport.before);
   writeText(STD_ERROR_HANDLE, name);
-  writeText(STD_ERROR_HANDLE, stopReport.after);
+  // Within 79 columns: the line end that `after` ends with does not count.
+  const char* after = stopReport.after;
+  const char* blank = std::strchr(after, ' ');
+  if (blank && std::strlen(stopReport.before) + std::strlen(name) + std::strlen(after) > 80) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), after, static_cast<DWORD>(blank - after), &written,
+              nullptr);
+    writeText(STD_ERROR_HANDLE, "\n");
+    after = blank + 1;
+  }
+  writeText(STD_ERROR_HANDLE, after);
   // In a window of its own, the report stays readable until the user lets the window close. Not
   // for the console's closing, where Windows ends the process a few seconds after the event.
   if (stopPrompt && event != CTRL_CLOSE_EVENT) {
@@ -552,6 +562,12 @@ bool isHeldOpen(const char* path) {
     return false;
   }
   return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+std::string currentFolder() {
+  char folder[MAX_PATH + 1];
+  const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+  return length == 0 || length > MAX_PATH ? std::string() : std::string(folder, length);
 }
 
 ExchangeResult exchangeNames(const char*, const char*, std::string*) {

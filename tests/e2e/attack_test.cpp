@@ -180,11 +180,24 @@ TEST_F(EditorTest, FullFileSystem) {
 // Faults that nothing outside can cause on demand, injected by a preloaded library.
 TEST_F(EditorTest, InjectedFaults) {
   SKIP_UNDER_WINE("the faults are injected into the Linux build");
+  const std::string edited = fileWithLine(3, kInfernusBrakes);
+  const auto leaveTempFile = [this] { writeFile(path("temp.cfg"), "left over\r\n"); };
+  const auto takeEveryKeptName = [this] {
+    writeFile(path("handling.cfg.new"), "");
+    for (int number = 2; number <= 999; ++number)
+      writeFile(path("handling.cfg.new." + std::to_string(number)), "");
+  };
+  Limits cpuLimit;
+  cpuLimit.cpuSeconds = 1;
   const struct {
     const char* fault;
     int exitStatus;
     std::string err;
     bool editKept;
+    std::function<void()> prepare = nullptr;
+    Limits limits = {};
+    std::string after = "";  // empty: handling.cfg keeps its bytes
+    bool tempLeft = false;
   } cases[] = {
       {"fsync", 1,
        "vehicle-editor: could not write temp.cfg: Input/output error; handling.cfg was not "
@@ -216,6 +229,25 @@ TEST_F(EditorTest, InjectedFaults) {
        "vehicle-editor: could not write temp.cfg: could not read handling.cfg: Input/output "
        "error; handling.cfg was not changed.\n",
        false},
+      // Locks as over NFS, with a temp.cfg left behind by an earlier run: no false refusal.
+      {"flock:nfs", 0, "", false, leaveTempFile, {}, edited},
+      {"flock:none", 0, "", false, leaveTempFile, {}, edited},
+      {"flock:none", 0, "", false, nullptr, {}, edited},
+      // The CPU time limit strikes while temp.cfg is forced to disk.
+      {"spin", 152,
+       "vehicle-editor: stopped by SIGXCPU (the CPU time limit);\nhandling.cfg was not changed.\n",
+       false, nullptr, cpuLimit},
+      {"rename",
+       1,
+       "\nError deleting config.cfg: Input/output error\nvehicle-editor: handling.cfg was not "
+       "changed: Input/output error; the edited file is in temp.cfg, which could not be renamed "
+       "(every name up to handling.cfg.new.999 is taken): move it elsewhere before the editor "
+       "runs again.\n",
+       false,
+       takeEveryKeptName,
+       {},
+       "",
+       true},
   };
   setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
   setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
@@ -225,20 +257,25 @@ TEST_F(EditorTest, InjectedFaults) {
     writeFile(path("handling.cfg"), originalFile());
     fs::remove(path("temp.cfg"));
     fs::remove(path("handling.cfg.new"));
+    if (c.prepare) c.prepare();
     setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
-    const RunResult result = run("1 INFERNUS R 2.5 0 0\n");
-    EXPECT_EQ(result.err, c.err);
+    RunOptions options{{{"", nullptr, "1 INFERNUS R 2.5 0 0\n"}}};
+    options.limits = c.limits;
+    const RunResult result = run(options);
+    EXPECT_EQ(result.err, reported(c.err));
     EXPECT_EQ(result.exitStatus, c.exitStatus);
-    EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
-    EXPECT_FALSE(exists("temp.cfg"));
-    EXPECT_EQ(exists("handling.cfg.new"), c.editKept);
+    EXPECT_EQ(readFile(path("handling.cfg")), c.after.empty() ? originalFile() : c.after);
+    EXPECT_EQ(exists("temp.cfg"), c.tempLeft);
+    if (!c.prepare) {
+      EXPECT_EQ(exists("handling.cfg.new"), c.editKept);
+    }
     ++injected;
   }
   unsetenv("VEHICLE_EDITOR_FAULT");
   unsetenv("LD_PRELOAD");
   report("faults", "Faults injected: " + std::to_string(injected) +
-                       " (fsync, close, rename, and reads of handling.cfg at four points); "
-                       "files lost: 0.");
+                       " (fsync, close, rename, reads of handling.cfg at four points, locks "
+                       "as over NFS, the CPU time limit); files lost: 0.");
 }
 
 // Another program at the last instants of a run, and file systems without a name exchange, hard
@@ -313,7 +350,7 @@ TEST_F(EditorTest, InjectedFaultsAtTheEnd) {
                                                   c.atFinalMenu(path("handling.cfg"));
                                               },
                                               "0\n"}}});
-    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.err, reported(c.err));
     EXPECT_EQ(result.exitStatus, c.exitStatus);
     EXPECT_EQ(readFile(path("handling.cfg")), c.after);
     EXPECT_EQ(exists("temp.cfg"), !c.temp.empty());
@@ -369,7 +406,7 @@ TEST_F(EditorTest, AtTheWorstMoment) {
     writeFile(path("handling.cfg"), originalFile());
     setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
     const RunResult result = run("1 INFERNUS R 2.5 0 0\n");
-    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.err, reported(c.err));
     EXPECT_EQ(result.exitStatus, c.exitStatus);
     EXPECT_EQ(result.out.substr(result.out.size() - std::min(result.out.size(), c.outTail.size())),
               c.outTail);
@@ -432,6 +469,7 @@ TEST_F(EditorTest, HostileFileContents) {
       "   ",
       targetLine(),
       targetLine("EXTRAS") + kExtrasTail,
+      std::string(10 * 1000 * 1000, 'A'),
       "$only a marker",
       "the last line, without a line end",
   };
@@ -446,12 +484,21 @@ TEST_F(EditorTest, HostileFileContents) {
     return bytes;
   };
   const std::string twentyXs = "x x x x x x x x x x x x x x x x x x x x";
+  // A name of 1 MB that the 10 MB line of As repeats all but its last byte of, at every byte: a
+  // plain search compares up to the whole name there, for hours; a linear one takes
+  // milliseconds. The CPU time limit lies a thousandfold between the two.
+  const std::string nearMatch = std::string(1000 * 1000, 'A') + "B";
   const struct {
     const char* name;
     std::string input;
     std::string after;
+    long cpuSeconds = 0;
   } cases[] = {
       {"an ordinary line among them", kTargetEdit, edited(7, kEditedTarget)},
+      {"a 1 MB name that a 10 MB line almost holds", "1 " + nearMatch + " LONG B 1 0 0",
+       edited(2, written("LONG", "1 x x x x x x x x", twentyXs, "x", "x x") +
+                     longLine.substr(std::strlen("LONG") + 32 * 2)),
+       20},
       {"the line of 100,000 fields", "1 MANY B 9 0 0",
        edited(3, written("MANY", "9 f2 f3 f4 f5 f6 f7 f8 f9",
                          "f10 f11 f12 f13 f14 f15 f16 f17 f18 f19 f20 f21 f22 f23 f24 f25 f26 "
@@ -476,7 +523,9 @@ TEST_F(EditorTest, HostileFileContents) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     writeFile(path("handling.cfg"), file);
-    const RunResult result = run(c.input);
+    RunOptions options{{{"", nullptr, c.input}}};
+    if (!underWine()) options.limits.cpuSeconds = c.cpuSeconds;
+    const RunResult result = run(options);
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(readFile(path("handling.cfg")) == c.after) << "handling.cfg differs";
@@ -543,9 +592,10 @@ TEST_F(EditorTest, HostileSurroundings) {
     SCOPED_TRACE(c.name);
     writeFile(path("handling.cfg"), originalFile());
     const RunResult result = run(c.options);
-    EXPECT_EQ(result.out.substr(result.out.size() - std::min(result.out.size(), c.outTail.size())),
-              c.outTail);
-    EXPECT_EQ(result.err, c.err);
+    const std::string outTail = reported(c.outTail);
+    EXPECT_EQ(result.out.substr(result.out.size() - std::min(result.out.size(), outTail.size())),
+              outTail);
+    EXPECT_EQ(result.err, reported(c.err));
     EXPECT_EQ(result.exitStatus, c.exitStatus);
     EXPECT_EQ(readFile(path("handling.cfg")), c.after);
     EXPECT_FALSE(exists("temp.cfg"));
@@ -569,7 +619,7 @@ TEST_F(EditorTest, AnAnswerThatNeverEnds) {
     options.limits.memoryLimit = mebibytes << 20;
     const RunResult result = runProgram(editorCommand(), path(""), root_.string(), options);
     if (mebibytes == 100) expectNothingChanged(result, refused, originalFile());
-    if (result.err == refused) smallest = mebibytes;
+    if (result.err == reported(refused)) smallest = mebibytes;
   }
   report("endless",
          "An answer that never ends: 64 MiB without a blank, refused at 4 MiB; it ran "
@@ -592,6 +642,32 @@ TEST_F(EditorTest, ALineLargerThanTheMemory) {
                        "vehicle-editor: there was not enough memory to hold a line of "
                        "handling.cfg; handling.cfg was not changed.\n",
                        huge);
+
+  // Limits from barely enough to load the program upwards: every run that starts either does
+  // its edit or says why not, and never leaves temp.cfg behind.
+  const std::string edited = fileWithLine(3, kInfernusBrakes);
+  int started = 0;
+  for (long kib = 2048; kib <= 24 * 1024; kib += 256) {
+    SCOPED_TRACE(kib);
+    writeFile(path("handling.cfg"), originalFile());
+    fs::remove(path("temp.cfg"));
+    RunOptions tight{{{"", nullptr, "1 INFERNUS R 2.5 0 0\n"}}};
+    tight.limits.memoryLimit = kib << 10;
+    const RunResult result = runProgram(editorCommand(), path(""), root_.string(), tight);
+    EXPECT_FALSE(exists("temp.cfg"));
+    const std::string after = readFile(path("handling.cfg"));
+    EXPECT_TRUE(after == originalFile() || after == edited);
+    // Too little to load the program, or the C++ library: it never ran.
+    if (result.out.empty() && result.err.rfind("vehicle-editor: ", 0) != 0) continue;
+    ++started;
+    EXPECT_EQ(result.signal, 0);
+    if (result.exitStatus != 0) {
+      EXPECT_EQ(result.exitStatus, 1);
+      EXPECT_EQ(result.err.rfind("vehicle-editor: there was not enough memory", 0), 0u)
+          << result.err;
+    }
+  }
+  EXPECT_GT(started, 0);
 }
 
 TEST_F(EditorTest, HostileConsoleInput) {

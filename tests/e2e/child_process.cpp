@@ -39,6 +39,11 @@ void setLimit(int resource, long bytes) {
     close(fd);
   setLimit(RLIMIT_FSIZE, limits.fileSizeLimit);
   setLimit(RLIMIT_AS, limits.memoryLimit);
+  if (limits.cpuSeconds > 0) {
+    const rlimit cpu{static_cast<rlim_t>(limits.cpuSeconds),
+                     static_cast<rlim_t>(limits.cpuSeconds + 10)};
+    setrlimit(RLIMIT_CPU, &cpu);
+  }
   // The test process ignores SIGPIPE; an ignored signal would stay ignored across exec.
   for (int number = 1; number < NSIG; ++number)
     signal(number, SIG_DFL);

@@ -26,6 +26,8 @@ struct Limits {
   long fileSizeLimit = 0;
   // When positive, the child's RLIMIT_AS in bytes.
   long memoryLimit = 0;
+  // When positive, the child's RLIMIT_CPU in seconds: SIGXCPU then, SIGKILL ten seconds later.
+  long cpuSeconds = 0;
   // Standard descriptors (0, 1, 2) the child starts without.
   std::vector<int> closed;
   // Standard output is a pipe whose reader has gone.

@@ -6,12 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "child_process.h"
+#include "editor_texts.h"
 
 namespace fs = std::filesystem;
 
@@ -145,6 +147,11 @@ class EditorTest : public ::testing::Test {
       result.err = foldCrLf(result.err);
     }
     EXPECT_FALSE(result.timedOut) << "the editor did not finish; it wrote:\n" << result.out;
+    // A console is 80 columns wide.
+    for (std::size_t start = 0, end = 0; start < result.err.size(); start = end + 1) {
+      end = std::min(result.err.find('\n', start), result.err.size());
+      EXPECT_LE(end - start, 79u) << "too wide for a console: " << result.err.substr(start, 80);
+    }
     EXPECT_EQ(result.signal, 0);
     return result;
   }
@@ -153,7 +160,7 @@ class EditorTest : public ::testing::Test {
   // handling.cfg as `before` and no temp.cfg behind.
   void expectNothingChanged(const RunResult& result, const std::string& err,
                             const std::string& before) {
-    EXPECT_EQ(result.err, err);
+    EXPECT_EQ(result.err, texts::reported(err));
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(readFile(path("handling.cfg")), before);
     EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(path("temp.cfg"))));
@@ -163,9 +170,10 @@ class EditorTest : public ::testing::Test {
   // note on standard error, exit status 1, handling.cfg as it was and the edit kept as `kept`.
   void expectEditKept(const RunResult& result, const std::string& reason,
                       const std::string& kept = "handling.cfg.new") {
-    EXPECT_EQ(result.err, "\nError deleting config.cfg: " + reason +
-                              "\nvehicle-editor: handling.cfg was not changed: " + reason +
-                              "; the edited file was kept as " + kept + ".\n");
+    EXPECT_EQ(result.err,
+              "\nError deleting config.cfg: " + reason + "\n" +
+                  texts::reported("vehicle-editor: handling.cfg was not changed: " + reason +
+                                  "; the edited file was kept as " + kept + ".\n"));
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
     EXPECT_EQ(readFile(path(kept)), fileWithLine(3, kInfernusBrakes));

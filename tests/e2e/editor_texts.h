@@ -59,9 +59,32 @@ inline std::string changing(const std::string& name, const std::string& current)
          "\".\nWhat should it be? ";
 }
 
+// `lines` as the editor writes them on standard error, within 79 columns: each line longer than
+// that is broken at its last blank that leaves no more than 79 bytes before it.
+inline std::string reported(const std::string& lines) {
+  std::string broken;
+  std::size_t start = 0;
+  while (start < lines.size()) {
+    std::size_t end = lines.find('\n', start);
+    if (end == std::string::npos) end = lines.size();
+    std::string line = lines.substr(start, end - start);
+    while (line.size() > 79) {
+      std::size_t blank = line.rfind(' ', 79);
+      if (blank == std::string::npos || blank == 0) blank = line.find(' ', 80);
+      if (blank == std::string::npos) break;
+      broken += line.substr(0, blank) + "\n";
+      line = line.substr(blank + 1);
+    }
+    broken += line;
+    if (end < lines.size()) broken += "\n";
+    start = end + 1;
+  }
+  return broken;
+}
+
 inline const std::string kDone = "\nEverything sucessfully done\n\n";
-inline const std::string kInputEnded =
+inline const std::string kInputEnded = reported(
     "vehicle-editor: the input ended before the editing was done; handling.cfg was not "
-    "changed.\n";
+    "changed.\n");
 
 }  // namespace texts

@@ -14,6 +14,10 @@
 //                  close, owner and mode changes ("meta"), and "said" when standard output gets
 //                  "Everything sucessfully done";
 //   kill:N:SIG     signal SIG comes right after the Nth of the calls that log: would write;
+//   flock:nfs      locks behave as over NFS: an exclusive lock on a descriptor not open for
+//                  writing fails with EBADF;
+//   flock:none     no lock can be had at all (ENOLCK), as from an NFS server that keeps none;
+//   spin           forcing temp.cfg to disk takes CPU time until a CPU time limit ends it;
 // and, for the last instants of a run and for other file systems:
 //   rewrite-temp   right before temp.cfg is forced to disk, another descriptor empties it and
 //                  writes as many NUL bytes;
@@ -29,6 +33,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdarg.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +41,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 namespace {
@@ -264,6 +270,12 @@ extern "C" std::size_t fwrite(const void* bytes, std::size_t size, std::size_t c
 }
 
 extern "C" int fsync(int fd) {
+  if (is("spin") && names(fd, "temp.cfg")) {
+    // Bounded, so that a run without the limit still ends.
+    volatile unsigned long turns = 0;
+    while (std::clock() < 60 * CLOCKS_PER_SEC)
+      turns = turns + 1;
+  }
   beforeSync(fd);
   if (is("fsync") && names(fd, "temp.cfg")) {
     errno = EIO;
@@ -278,6 +290,15 @@ extern "C" int fsync(int fd) {
   noteFd("sync", fd);
   return result;
 }
+extern "C" int flock(int fd, int operation) {
+  const bool readOnly = (fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY;
+  if (is("flock:none") || (is("flock:nfs") && (operation & LOCK_EX) != 0 && readOnly)) {
+    errno = is("flock:none") ? ENOLCK : EBADF;
+    return -1;
+  }
+  return REAL(flock)(fd, operation);
+}
+
 extern "C" int fdatasync(int fd) {
   const int result = REAL(fdatasync)(fd);
   noteFd("sync", fd);

@@ -34,14 +34,19 @@ void waitForNextClockTick(const std::string& file) {
            (now.tv_sec == info.st_ctim.tv_sec && now.tv_nsec <= info.st_ctim.tv_nsec));
 }
 
-// What a run shows when temp.cfg could not be created: the final menu, then the message.
+// What a run shows when temp.cfg could not be created: the final menu, then the message, whose
+// line is ended so that the report on standard error starts on a line of its own.
 void expectNoTempFile(const RunResult& result) {
-  EXPECT_EQ(result.out.substr(result.out.size() - kAtFinalMenu.size() - 33),
-            kAtFinalMenu + "Couldn't open the temporary file.");
+  EXPECT_EQ(result.out.substr(result.out.size() - kAtFinalMenu.size() - 34),
+            kAtFinalMenu + "Couldn't open the temporary file.\n");
 }
+// Said before the banner, then at the end.
 std::string notCreated(const std::string& reason) {
-  return "vehicle-editor: could not create temp.cfg: " + reason +
-         "; handling.cfg was not changed.\n";
+  return reported("vehicle-editor: no change can be saved in this folder: " + reason +
+                  ".\nFor a game under Program Files, start the editor as administrator, or copy "
+                  "the game to a folder you may write to.\n") +
+         reported("vehicle-editor: could not create temp.cfg: " + reason +
+                  "; handling.cfg was not changed.\n");
 }
 
 TEST_F(EditorTest, TempFileThatIsAFolder) {
@@ -50,6 +55,21 @@ TEST_F(EditorTest, TempFileThatIsAFolder) {
   expectNoTempFile(result);
   expectNothingChanged(result, notCreated("Is a directory"), originalFile());
   EXPECT_TRUE(fs::is_directory(path("temp.cfg")));
+
+  // As in a console, where both streams meet: the warning comes before the banner, and the end
+  // report on a line of its own after the last message.
+  const std::string console = (root_ / "console").string();
+  writeFile(console, "");
+  RunOptions together{{{"", nullptr, kEdit}}};
+  together.limits.appendOutputTo = console;
+  run(together);
+  const std::string seen = underWine() ? foldCrLf(readFile(console)) : readFile(console);
+  const std::string warning = notCreated("Is a directory");
+  const std::size_t endReport = warning.find("vehicle-editor: could not create");
+  EXPECT_EQ(seen.substr(0, endReport), warning.substr(0, endReport));
+  EXPECT_EQ(seen.substr(endReport, kBanner.size()), kBanner);
+  EXPECT_EQ(seen.substr(seen.size() - 34 - warning.size() + endReport),
+            "Couldn't open the temporary file.\n" + warning.substr(endReport));
 }
 
 TEST_F(EditorTest, TempFileLeftFromAnEarlierRunIsEmptiedAndReplaced) {
@@ -247,7 +267,7 @@ TEST_F(EditorTest, HandlingFileChangedByAnotherProgramWhileEditing) {
     fs::remove(path("temp.cfg"));
     fs::remove(path("handling.cfg.new"));
     const RunResult result = run(editWithPauseAtFinalMenu([&] { c.change(path("handling.cfg")); }));
-    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.err, reported(c.err));
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(readFile(path("handling.cfg")), c.after);
     EXPECT_FALSE(exists("temp.cfg"));
@@ -283,9 +303,10 @@ TEST_F(EditorTest, TempFileReplacedOrRemovedByAnotherProgram) {
     writeFile(path("handling.cfg"), originalFile());
     fs::remove(path("temp.cfg"));
     const RunResult result = run(editWithPauseAtFinalMenu([&] { c.change(path("temp.cfg")); }));
-    EXPECT_EQ(result.err,
-              "vehicle-editor: another program replaced or removed temp.cfg during the editing, "
-              "and the edit with it; handling.cfg was not changed.\n");
+    EXPECT_EQ(
+        result.err,
+        reported("vehicle-editor: another program replaced or removed temp.cfg during the editing, "
+                 "and the edit with it; handling.cfg was not changed.\n"));
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
     EXPECT_EQ(exists("temp.cfg"), c.theirsLeft);
@@ -327,8 +348,9 @@ TEST_F(EditorTest, SecondEditorInTheSameFolder) {
             }));
     umask(mask);
     EXPECT_EQ(foldCrLf(second.out), "");
+    // Written out in full once: the line breaks every report follows.
     EXPECT_EQ(foldCrLf(second.err),
-              "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder; "
+              "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder;\n"
               "handling.cfg was not changed.\n");
     EXPECT_EQ(second.exitStatus, 1);
     EXPECT_EQ(first.err, "");
@@ -362,6 +384,14 @@ TEST_F(EditorTest, HandlingFileWithOtherNames) {
        [&](const std::string&) { fs::create_symlink("temp.cfg", path("handling.cfg")); },
        "vehicle-editor: handling.cfg is a link that leads to temp.cfg, the name the editor writes "
        "its new file under; handling.cfg was not changed.\n"},
+      // Refused before temp.cfg is made, and with it an empty handling.cfg.
+      {"a symbolic link to temp.cfg, which is missing", path("temp.cfg"),
+       [&](const std::string& target) {
+         fs::remove(target);
+         fs::create_symlink("./temp.cfg", path("handling.cfg"));
+       },
+       "vehicle-editor: handling.cfg is a link that leads to temp.cfg, the name the editor writes "
+       "its new file under; handling.cfg was not changed.\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -372,8 +402,12 @@ TEST_F(EditorTest, HandlingFileWithOtherNames) {
     c.link(c.target);
     const bool refused = c.target != other;
     const RunResult result = run(kEdit);
-    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.err, reported(c.err));
     EXPECT_EQ(result.exitStatus, refused ? 1 : 0);
+    if (!fs::exists(c.target)) {
+      EXPECT_TRUE(fs::is_symlink(path("handling.cfg")));
+      continue;
+    }
     EXPECT_EQ(readFile(c.target), originalFile());
     struct stat info {};
     lstat(c.target.c_str(), &info);

@@ -19,8 +19,15 @@ struct Scenario {
   const char* name;
   std::string input;
   std::string out;
-  std::string handlingAfter;  // empty: handling.cfg keeps its bytes
+  std::string handlingAfter;        // empty: handling.cfg keeps its bytes
+  std::string handlingBefore = "";  // empty: originalFile()
 };
+
+const std::string kBom = "\xEF\xBB\xBF";
+const std::string kSuperRumpo =
+    written("RUMPO", "2000.0 2.0 5.0 2.2 0.0 0.0 0.0 80 2.0",
+            "1.0 0.50 5 350.0 99.0 R D 7.0 0.5 0 30.0 1.2 0.1 0.2 0.3 20000 0.3 -0.15 0.5 0.2",
+            "4001", "1 1");
 
 const Scenario kScenarios[] = {
     {"leave at once", "0\n", kFirstMenu + "\n", ""},
@@ -65,10 +72,11 @@ const Scenario kScenarios[] = {
                              "40000", "0 0"))},
     {"super car on a light car", "2\nRUMPO\n0\n",
      kFirstMenu + kAskSuperCar + kVehicle + kFinalMenu + kChoice + kDone,
-     fileWithLine(2, written("RUMPO", "2000.0 2.0 5.0 2.2 0.0 0.0 0.0 80 2.0",
-                             "1.0 0.50 5 350.0 99.0 R D 7.0 0.5 0 30.0 1.2 0.1 0.2 0.3 20000 0.3 "
-                             "-0.15 0.5 0.2",
-                             "4001", "1 1"))},
+     fileWithLine(2, kSuperRumpo)},
+    // Saved as "UTF-8 with BOM": the first line is still a marker line, and the mark stays.
+    {"a byte-order mark before the first line", "2\nRUMPO\n0\n",
+     kFirstMenu + kAskSuperCar + kVehicle + kFinalMenu + kChoice + kDone,
+     kBom + fileWithLine(2, kSuperRumpo), kBom + originalFile()},
     {"super car keeps a heavier mass; credits at the final menu", "2 TANK 1 1 2",
      kFirstMenu + kAskSuperCar + kVehicle + kFinalMenu + kChoice + kCredits + kFinalMenu + kChoice +
          kCredits + kFinalMenu + kChoice + kDone,
@@ -100,13 +108,14 @@ const Scenario kScenarios[] = {
 TEST_F(EditorTest, Scenarios) {
   for (const Scenario& scenario : kScenarios) {
     SCOPED_TRACE(scenario.name);
-    writeFile(path("handling.cfg"), originalFile());
+    const std::string before =
+        scenario.handlingBefore.empty() ? originalFile() : scenario.handlingBefore;
+    writeFile(path("handling.cfg"), before);
     const RunResult result = run(scenario.input);
     EXPECT_EQ(result.out, scenario.out);
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.exitStatus, 0);
-    const std::string expected =
-        scenario.handlingAfter.empty() ? originalFile() : scenario.handlingAfter;
+    const std::string expected = scenario.handlingAfter.empty() ? before : scenario.handlingAfter;
     EXPECT_EQ(readFile(path("handling.cfg")), expected);
     EXPECT_FALSE(exists("temp.cfg"));
   }
@@ -148,14 +157,25 @@ TEST_F(EditorTest, OnlyTheChosenLineChanges) {
   }
 }
 
+// Started in the wrong folder: nothing there is created, emptied or removed, not even another
+// program's temp.cfg, and the user learns where the editor looked.
 TEST_F(EditorTest, MissingHandlingFile) {
   fs::remove(path("handling.cfg"));
+  writeFile(path("temp.cfg"), "another program's file\r\n");
+  std::string folder = path("");
+  folder.pop_back();
+  if (underWine()) {
+    // Wine shows the Linux file system as drive Z:.
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    folder = "Z:" + folder;
+  }
   const RunResult result = run("0\n");
   EXPECT_EQ(result.out, "Couldn't open the file handling.cfg.\n");
-  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.err, reported("vehicle-editor: it looked for handling.cfg in " + folder +
+                                 ".\nStart the editor in the folder that holds handling.cfg.\n"));
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_FALSE(exists("handling.cfg"));
-  EXPECT_EQ(readFile(path("temp.cfg")), "");
+  EXPECT_EQ(readFile(path("temp.cfg")), "another program's file\r\n");
 }
 
 // Whatever prompt the input ends at, the run stops at once and handling.cfg keeps its bytes.
@@ -201,23 +221,37 @@ TEST_F(EditorTest, EndOfInputWithOnlyMarkerLines) {
 // counts.
 TEST_F(EditorTest, HelpAndVersionTouchNoFile) {
   const std::string version = "vehicle-editor " VEHICLE_EDITOR_VERSION "\n";
+  Limits readerGone;
+  readerGone.outputReaderGone = true;
+  Limits fileSizeLimit;
+  fileSizeLimit.fileSizeLimit = 10;
   const struct {
     std::vector<std::string> arguments;
     bool help;
+    Limits limits = {};
   } cases[] = {
       {{"--help"}, true},
       {{"-h"}, true},
       {{"--version"}, false},
       {{"extra", "--version", "--help"}, false},
+      // The answer is cut short; the status stays 0, no signal ends the process.
+      {{"--help"}, true, readerGone},
+      {{"--version"}, false, fileSizeLimit},
   };
   chmod(path("handling.cfg").c_str(), 0444);
   for (const auto& c : cases) {
+    const bool limited = c.limits.outputReaderGone || c.limits.fileSizeLimit > 0;
+    if (limited && underWine()) continue;  // POSIX signals and resource limits
     SCOPED_TRACE(c.arguments[0]);
     std::vector<std::string> command = editorCommand();
     command.insert(command.end(), c.arguments.begin(), c.arguments.end());
     // Answers that would edit the file, were the menus shown.
-    const RunResult result = run(command, RunOptions{{{"", nullptr, "2 RUMPO 0\n"}}});
-    if (c.help) {
+    RunOptions options{{{"", nullptr, "2 RUMPO 0\n"}}};
+    options.limits = c.limits;
+    const RunResult result = run(command, options);
+    if (limited) {
+      EXPECT_EQ(result.out, c.limits.outputReaderGone ? "" : version.substr(0, 10));
+    } else if (c.help) {
       EXPECT_EQ(result.out.rfind("Usage: vehicle-editor [--help | --version]\n", 0), 0u);
       for (const char* fact : {"handling.cfg", "Ctrl-C", "Ctrl-D", "Ctrl-Z", "README.md"})
         EXPECT_NE(result.out.find(fact), std::string::npos) << fact;
@@ -408,7 +442,7 @@ TEST_F(EditorTest, Commands) {
     const std::string before = folderState(root_ / "game");
     const RunResult result = run(withArguments(scenario.arguments), kAnswersThatWouldEdit);
     EXPECT_EQ(result.out, scenario.out);
-    EXPECT_EQ(result.err, scenario.err);
+    EXPECT_EQ(result.err, reported(scenario.err));
     EXPECT_EQ(result.exitStatus, scenario.exitStatus);
     if (scenario.handlingAfter.empty()) {
       EXPECT_EQ(folderState(root_ / "game"), before);

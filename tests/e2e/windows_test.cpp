@@ -148,8 +148,9 @@ TEST_F(EditorTest, TempFileOpenInAnotherProgram) {
   RunResult held;
   holder.finish(&held);
   EXPECT_EQ(result.err,
-            "vehicle-editor: temp.cfg is open in another program, so the editor cannot make it "
-            "anew; close that program or move temp.cfg away; handling.cfg was not changed.\n");
+            reported("vehicle-editor: temp.cfg is open in another program, so the editor cannot "
+                     "make it anew; close that program or move temp.cfg away; handling.cfg was "
+                     "not changed.\n"));
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
   EXPECT_EQ(readFile(path("temp.cfg")), "another program's\r\n");

@@ -1,0 +1,47 @@
+// How a run ends when it does not do what the user asked: the removal of the temp.cfg this run
+// created, and the lines the editor adds on standard error.
+#pragma once
+
+#include <cstddef>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+// The widest line the editor writes on standard error: a console is 80 columns wide.
+inline constexpr std::size_t kMaxLineWidth = 79;
+
+// `text` with blanks turned into line ends where a line would otherwise be wider than `width`;
+// a word wider than that stays whole on a line of its own. Line ends already in `text` count.
+std::string breakAtBlanks(std::string_view text, std::size_t width = kMaxLineWidth);
+
+// From now on, remembers whether standard output's cursor stands after a prompt or a message
+// without a line end (outputLineOpen).
+void followStandardOutput();
+
+// Writes `text`, which ends in a line end, to `to` (standard error unless said otherwise),
+// broken at blanks within kMaxLineWidth columns; first ends the line standard output's cursor
+// stands in, so that the text starts on a line of its own.
+void writeReport(const std::string& text, std::ostream& to = std::cerr);
+
+// Tells the user on standard error (or on `to`) that handling.cfg was not changed, and why; the
+// run will end with exit status 1.
+void reportNotChanged(const std::string& why, std::ostream& to = std::cerr);
+
+// Writes "vehicle-editor: ", `text` and a full stop as a report.
+void reportNote(const std::string& text);
+
+// Closes and removes the temp.cfg this run created and locked; a file of that name that this
+// run did not create (a folder, another program's file) is left alone.
+void discardTempFile();
+
+// Ends the run at once without touching handling.cfg: removes the temp.cfg this run created,
+// reports `why` as above and exits with status 1.
+[[noreturn]] void abandonRun(const std::string& why);
+
+// Makes a request to stop (Ctrl-C, a closed terminal, SIGTERM, the CPU time limit) abandon the
+// run the same way, with the exit status of the request.
+void abandonOnStopRequest();
+
+// The same for a run that has run out of memory: `report` is the whole report, already within
+// kMaxLineWidth columns, and nothing on the way needs memory.
+[[noreturn]] void abandonForLackOfMemory(const char* report) noexcept;
