@@ -179,9 +179,26 @@ std::string takeNamedVehicle() {
   return why;
 }
 
+// Why the edited record would not read back as edited: a value after a column the line lacks
+// (an empty field) would land in that column when the line is split again. Empty when it reads
+// back.
+std::string columnsThatWouldShift(const HandlingRecord& edited) {
+  for (std::size_t index = 1; index + 1 < kFieldCount; ++index) {
+    if (!edited[index].empty()) continue;
+    for (std::size_t later = index + 1; later < kFieldCount; ++later) {
+      if (!edited[later].empty())
+        return "the line of " + vehicleName + " has no column " + std::string(displayName(index)) +
+               ", so " + std::string(displayName(later)) + " would land in another column";
+    }
+    break;
+  }
+  return {};
+}
+
 // Makes the edit of set or preset on `record`, as the value editor or the preset of `mode` does,
-// and prints each change it makes.
-void applyRequestedEdit() {
+// and prints each change it makes; or, when the edited line would not keep its values in their
+// columns, says why and changes nothing.
+std::string applyRequestedEdit() {
   const HandlingRecord before = record;
   std::string listing;
   if (mode == modeManual) {
@@ -198,10 +215,22 @@ void applyRequestedEdit() {
     }
     if (listing.empty()) listing = vehicleName + ": every value is as the preset sets it\n";
   }
-  std::cout << listing;
+  const std::string shift = columnsThatWouldShift(record);
+  if (!shift.empty()) return shift;
+  // Before the file is written: a run stopped later still shows what it was asked to change.
+  std::cout << listing << std::flush;
   // As after the final menu of the menus.
   mode = modeDone;
   finished = 1;
+  return {};
+}
+
+// The status of a command that only looks, once its output has been handed on: 1 when it could
+// not be written (a full disk, a file size limit).
+int afterOutput(int status) {
+  if (std::cout.flush()) return status;
+  reportProblem("could not write the output: " + platform::lastErrorText());
+  return 1;
 }
 
 // For the commands that only look: handling.cfg opened for reading alone; nothing is created and
@@ -209,7 +238,9 @@ void applyRequestedEdit() {
 bool openToLook() {
   handlingIn.attach(platform::openForReading(kHandlingFileName));
   if (handlingIn.isOpen()) return true;
-  reportProblem("could not open " + std::string(kHandlingFileName) + " in this folder");
+  reportProblem("could not open " + std::string(kHandlingFileName) + " in " +
+                platform::currentFolder() + "; start the editor in the folder that holds " +
+                kHandlingFileName);
   return false;
 }
 
@@ -219,7 +250,7 @@ int listVehicles() {
     reportProblem(readError());
     return 1;
   }
-  return 0;
+  return afterOutput(0);
 }
 
 // show, and set or preset with --dry-run.
@@ -232,11 +263,15 @@ int lookAtVehicle(bool edit) {
   }
   if (!edit) {
     std::cout << describeVehicle(record, currentLineNumber);
-    return 0;
+    return afterOutput(0);
   }
-  applyRequestedEdit();
+  const std::string shift = applyRequestedEdit();
+  if (!shift.empty()) {
+    reportProblem(shift);
+    return 1;
+  }
   std::cout << "Dry run: " << kHandlingFileName << " was not changed.\n";
-  return 0;
+  return afterOutput(0);
 }
 
 bool enterDroppedFolder(const Command& command, int* status) {
@@ -342,12 +377,9 @@ Command parseCommand(const std::vector<std::string_view>& arguments, bool ignore
 }
 
 bool isCommaDecimal(std::string_view value) {
-  if (!value.empty() && (value[0] == '-' || value[0] == '+')) value.remove_prefix(1);
-  const std::size_t comma = value.find(',');
-  if (comma == std::string_view::npos || value.size() < 2) return false;
-  std::string digits(value);
-  digits.erase(comma, 1);
-  return digits.find_first_not_of("0123456789") == std::string::npos;
+  // Any number written with a comma (2,5 or 1,000.5 or 2,5e3): the game reads none of them.
+  return value.find(',') != std::string_view::npos &&
+         value.find_first_of("0123456789") != std::string_view::npos;
 }
 
 std::string changeLine(std::string_view vehicle, std::size_t index, std::string_view oldText,
@@ -390,6 +422,8 @@ void ClosestNames::consider(std::string_view name) {
 
 bool runCommandLine(int argc, const char* const* argv, int* status) {
   if (argc < 2) return false;
+  // A reader that quit or a file size limit must not end a command that only looks.
+  platform::prepareStandardStreams();
   Command command = parseCommand(std::vector<std::string_view>(argv + 1, argv + argc),
                                  platform::namesIgnoreCase(), platform::pathSeparators());
   try {
@@ -449,6 +483,11 @@ void runEditing() {
     reportNotChanged(why);
     return;
   }
-  applyRequestedEdit();
+  const std::string shift = applyRequestedEdit();
+  if (!shift.empty()) {
+    discardTempFile();
+    reportNotChanged(shift);
+    return;
+  }
   writeAndReplace();
 }

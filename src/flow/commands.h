@@ -33,7 +33,8 @@ struct Command {
 Command parseCommand(const std::vector<std::string_view>& arguments, bool ignoreCase,
                      std::string_view separators);
 
-// Whether `value` is a decimal number written with a comma, such as "2,5" or "-0,15".
+// Whether `value` is a number written with a comma, such as "2,5", "-0,15" or "1,000.5": a
+// comma and a digit.
 bool isCommaDecimal(std::string_view value);
 
 // The line that tells of one change: "NAME: <display name> <old> -> <new>", with " (unchanged)"

@@ -136,10 +136,14 @@ TEST_F(EditorTest, OnlyTheChosenLineChanges) {
     const char* input;
     std::string after;
     std::vector<std::string> arguments;
+    int exitStatus = 0;
   } cases[] = {
       {"1 BLISTA B 9 0 0", fileWith(0, "BLISTA         9" + std::string(74, ' ')), {}},
       // The commands take the line whose first word is the name, here the last one.
       {"", fileWith(6, "BIKE         9" + std::string(74, ' ')), {"set", "BIKE", "B=9"}},
+      // A value past a column the line lacks would land in that column: refused, file kept.
+      {"", fileWith(99, ""), {"set", "BLISTA", "D=9"}, 1},
+      {"", fileWith(99, ""), {"preset", "rhino", "BIKE"}, 1},
       {"1 FREEWAY C 9 0 0", fileWith(4, "FREEWAY         IS_BIKE 9" + std::string(73, ' ')), {}},
       {"3 BIKE 0",
        fileWith(3, written("DIRTBIKE", "3    0.0 0.0 0.0  2.0",
@@ -152,8 +156,9 @@ TEST_F(EditorTest, OnlyTheChosenLineChanges) {
     std::vector<std::string> command = editorCommand();
     command.insert(command.end(), c.arguments.begin(), c.arguments.end());
     const RunResult result = run(command, RunOptions{{{"", nullptr, c.input}}});
-    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
     EXPECT_EQ(readFile(path("handling.cfg")), c.after);
+    EXPECT_FALSE(exists("temp.cfg"));
   }
 }
 
@@ -451,6 +456,16 @@ TEST_F(EditorTest, Commands) {
       EXPECT_FALSE(exists("temp.cfg"));
     }
   }
+  // Output that cannot be written (here past a file size limit, as on a full disk) is a failure,
+  // not a crash and not a success.
+  if (underWine()) return;  // a POSIX resource limit
+  std::vector<std::string> command = withArguments({"list"});
+  RunOptions options{{{"", nullptr, ""}}};
+  options.limits.fileSizeLimit = 3;
+  const RunResult result = run(command, options);
+  EXPECT_EQ(result.out, "RUM");
+  EXPECT_EQ(result.err, "veh");  // the limit holds for standard error too
+  EXPECT_EQ(result.exitStatus, 1);
 }
 
 // set writes exactly the file that the menus write for the same values: both runs start from the
