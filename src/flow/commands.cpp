@@ -13,6 +13,7 @@
 #include "flow/state.h"
 #include "handling/exact_lookup.h"
 #include "handling/line_split.h"
+#include "handling/vehicle_lookup.h"
 #include "platform/platform.h"
 
 namespace {
@@ -159,10 +160,8 @@ std::string readError() {
 // (currentLine, currentLineNumber, finished), split into `record`. Returns why not: no such line
 // (with the closest names the file has) or a failed read; empty on success.
 std::string takeNamedVehicle() {
-  // Read on to the end, as the menus' lookup does: the copy must read exactly this file.
   if (findVehicleLineByFirstWord(handlingIn, vehicleName, &currentLine, &currentLineNumber) &&
-      handlingIn.readToEnd()) {
-    handlingChecksum = handlingIn.checksum().value();
+      keepLookedUpFile()) {
     finished = 1;
     splitLine();
     return {};

@@ -201,8 +201,8 @@ void replaceHandlingFile() {
       return;
     case Outcome::tempWritten:
       discardTempFile();
-      reportNotChanged("could not write " + std::string(kTempFileName) +
-                       ": another program wrote to it during the editing");
+      reportNotChanged("could not write " + std::string(kTempFileName) + ": " +
+                       kWrittenByAnotherProgram);
       return;
     case Outcome::handlingChanged:
       keepEdit(handlingChangedText());

@@ -93,6 +93,6 @@ bool OutputFile::holdsWritten(platform::Handle file, std::string* error) {
     if (read.size() > written_) break;
   }
   if (read.size() == written_ && read.value() == checksum_.value()) return true;
-  *error = "another program wrote to it during the editing";
+  *error = kWrittenByAnotherProgram;
   return false;
 }

@@ -12,6 +12,10 @@
 // A file being written line by line through one large buffer of its own, handed to the system
 // in large writes. Every write is checked; after the first failure nothing more is written and
 // finish() reports it.
+// Why a file's bytes on the disk are not the ones written: another program wrote to it.
+inline constexpr const char* kWrittenByAnotherProgram =
+    "another program wrote to it during the editing";
+
 class OutputFile {
  public:
   static constexpr std::size_t kBufferSize = 1 << 20;

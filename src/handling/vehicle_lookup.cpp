@@ -67,6 +67,14 @@ bool findVehicleLine(LineReader& in, std::string_view name, std::string* line,
   return false;
 }
 
+bool keepLookedUpFile() {
+  // Read on to the end: the copy must later read exactly the file the lookup read, not only a
+  // file of the same size and times.
+  if (!handlingIn.readToEnd()) return false;
+  handlingChecksum = handlingIn.checksum().value();
+  return true;
+}
+
 void lookUpVehicle() {
   for (const LookupTexts& texts : kLookupTexts) {
     if (texts.mode == mode) std::cout << texts.question << texts.example;
@@ -74,11 +82,8 @@ void lookUpVehicle() {
   while (finished == 0) {
     std::cout << "Vehicle: ";
     vehicleName = readWord();
-    // Read on to the end: the copy must later read exactly the file this lookup read, not
-    // only a file of the same size and times.
     if (findVehicleLine(handlingIn, vehicleName, &currentLine, &currentLineNumber) &&
-        handlingIn.readToEnd()) {
-      handlingChecksum = handlingIn.checksum().value();
+        keepLookedUpFile()) {
       finished = 1;
     } else if (handlingIn.failed()) {
       abandonRun("could not read " + std::string(kHandlingFileName) + ": " + handlingIn.error());

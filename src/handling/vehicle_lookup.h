@@ -32,6 +32,11 @@ bool isMarkerLine(std::string_view line);
 bool findVehicleLine(LineReader& in, std::string_view name, std::string* line,
                      std::size_t* lineNumber);
 
+// Once the vehicle's line has been found in handlingIn: reads on to the end of the file and keeps
+// the checksum of all of it in handlingChecksum, which the copy is checked against. False when
+// reading failed.
+bool keepLookedUpFile();
+
 // Asks for a vehicle with the texts of `mode` until a line of handling.cfg holds the typed word;
 // leaves the line in currentLine, its place in currentLineNumber, the word in vehicleName.
 void lookUpVehicle();

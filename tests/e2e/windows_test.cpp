@@ -26,6 +26,22 @@ std::string heldOpenAdvice(const std::string& kept) {
          kept + " in its place.\n";
 }
 
+// The step at the final menu that starts hold-file.exe with `arguments` in the game folder under
+// `root` and waits until it holds; `holder` keeps it for the test to finish.
+Step holdAtFinalMenu(const fs::path& root, std::vector<std::string> arguments,
+                     std::unique_ptr<ChildProcess>* holder) {
+  return {kFinalMenu + kChoice,
+          [=] {
+            std::vector<std::string> command = windowsCommand("hold-file.exe");
+            command.insert(command.end(), arguments.begin(), arguments.end());
+            const std::string holdErr = (root / "hold.err").string();
+            *holder = std::make_unique<ChildProcess>(command, (root / "game").string(),
+                                                     (root / "hold.out").string(), holdErr);
+            ASSERT_TRUE((*holder)->waitForOutput("holding\n")) << readFile(holdErr);
+          },
+          "0\n"};
+}
+
 }  // namespace
 
 TEST_F(EditorTest, ReadOnlyAttributeIsCleared) {
@@ -44,20 +60,9 @@ TEST_F(EditorTest, ReadOnlyAttributeIsCleared) {
 TEST_F(EditorTest, HandlingFileHeldOpenByAnotherProgram) {
   SKIP_UNLESS_WINE();
   writeFile(path("handling.cfg.new"), "an earlier kept edit\r\n");
-  const std::string holdOut = (root_ / "hold.out").string();
-  const std::string holdErr = (root_ / "hold.err").string();
   std::unique_ptr<ChildProcess> holder;
-  const RunResult result =
-      run(RunOptions{{{"", nullptr, "1 INFERNUS R 2.5 0\n"},
-                      {kFinalMenu + kChoice,
-                       [&] {
-                         std::vector<std::string> command = windowsCommand("hold-file.exe");
-                         command.push_back("handling.cfg");
-                         holder = std::make_unique<ChildProcess>(command, (root_ / "game").string(),
-                                                                 holdOut, holdErr);
-                         ASSERT_TRUE(holder->waitForOutput("holding\n")) << readFile(holdErr);
-                       },
-                       "0\n"}}});
+  const RunResult result = run(RunOptions{
+      {{"", nullptr, "1 INFERNUS R 2.5 0\n"}, holdAtFinalMenu(root_, {"handling.cfg"}, &holder)}});
   RunResult held;
   holder->finish(&held);
   EXPECT_EQ(held.exitStatus, 0);
@@ -74,20 +79,10 @@ TEST_F(EditorTest, HandlingFileHeldOpenByAnotherProgram) {
 // in place: the editor waits until the hold ends, and the edit lands.
 TEST_F(EditorTest, BriefHoldOfTheHandlingFileIsWaitedOut) {
   SKIP_UNLESS_WINE();
-  const std::string holdOut = (root_ / "hold.out").string();
-  const std::string holdErr = (root_ / "hold.err").string();
   std::unique_ptr<ChildProcess> holder;
-  const RunResult result = run(
-      RunOptions{{{"", nullptr, "1 INFERNUS R 2.5 0\n"},
-                  {kFinalMenu + kChoice,
-                   [&] {
-                     std::vector<std::string> command = windowsCommand("hold-file.exe");
-                     command.insert(command.end(), {"handling.cfg", "--until-written", "temp.cfg"});
-                     holder = std::make_unique<ChildProcess>(command, (root_ / "game").string(),
-                                                             holdOut, holdErr);
-                     ASSERT_TRUE(holder->waitForOutput("holding\n")) << readFile(holdErr);
-                   },
-                   "0\n"}}});
+  const RunResult result = run(RunOptions{
+      {{"", nullptr, "1 INFERNUS R 2.5 0\n"},
+       holdAtFinalMenu(root_, {"handling.cfg", "--until-written", "temp.cfg"}, &holder)}});
   RunResult held;
   holder->finish(&held);
   EXPECT_EQ(held.exitStatus, 0);
