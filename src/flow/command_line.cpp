@@ -1,8 +1,10 @@
 #include "flow/command_line.h"
 
 #include <iostream>
+#include <string>
 #include <string_view>
 
+#include "commands/command_table.h"
 #include "platform/platform.h"
 
 namespace {
@@ -10,13 +12,12 @@ namespace {
 // VEHICLE_EDITOR_VERSION comes from the project's version in CMakeLists.txt.
 constexpr const char* kVersionLine = "vehicle-editor " VEHICLE_EDITOR_VERSION "\n";
 
-constexpr const char* kHelp =
+constexpr const char* kUsage =
     "Usage: vehicle-editor [--help | --version]\n"
-    "       vehicle-editor [FOLDER/handling.cfg]\n"
-    "       vehicle-editor list\n"
-    "       vehicle-editor show NAME\n"
-    "       vehicle-editor set [--force] [--dry-run] NAME CODE=VALUE...\n"
-    "       vehicle-editor preset [--dry-run] supercar|superbike|rhino NAME\n"
+    "       vehicle-editor [FOLDER/handling.cfg]\n";
+
+// After the usage lines of the commands.
+constexpr const char* kHelp =
     "\n"
     "Without a command: changes the handling values of one vehicle in handling.cfg,\n"
     "the Velmora Shores file in the folder it is started in (or the folder of the\n"
@@ -45,7 +46,11 @@ bool answerCommandLine(int argc, const char* const* argv) {
       // A reader that has gone, or a full file, must not end the process by a signal: the
       // answer was given as far as it could be, and the status stays 0.
       platform::prepareStandardStreams();
-      std::cout << (help ? kHelp : kVersionLine);
+      if (help) {
+        std::cout << kUsage << commandUsageLines() << kHelp;
+      } else {
+        std::cout << kVersionLine;
+      }
       return true;
     }
   }

@@ -1,7 +1,8 @@
 #include <new>
 
+#include "commands/command_table.h"
 #include "flow/command_line.h"
-#include "flow/commands.h"
+#include "flow/dispatcher.h"
 #include "flow/own_window.h"
 #include "flow/run_end.h"
 #include "flow/startup.h"
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
         "vehicle-editor: there was not enough memory to start; handling.cfg was not changed.\n");
   }
   try {
-    runEditing();
+    dispatch();
   } catch (const std::bad_alloc&) {
     abandonForLackOfMemory(
         "vehicle-editor: there was not enough memory to hold a line of handling.cfg;\n"

@@ -1,4 +1,5 @@
-#include "flow/commands.h"
+#include "commands/closest_names.h"
+#include "commands/parser.h"
 
 #include <gtest/gtest.h>
 
@@ -25,4 +26,117 @@ TEST(CommaDecimal, ANumberWithAComma) {
     EXPECT_TRUE(isCommaDecimal(value)) << value;
   for (const char* value : {"2.5", ",", "-,", "a,b", "R"})
     EXPECT_FALSE(isCommaDecimal(value)) << value;
+}
+
+namespace {
+
+Command parsed(std::vector<std::string_view> arguments) {
+  return parseCommand(arguments, false, "/");
+}
+
+// A command line the parser takes, and what it makes of it.
+struct Taken {
+  std::vector<std::string_view> arguments;
+  const char* command;  // the entry's name; nullptr for the menus
+  std::string vehicle;
+  bool dryRun;
+  bool force;
+};
+
+const Taken kTaken[] = {
+    {{}, nullptr, "", false, false},
+    {{"list"}, "list", "", false, false},
+    {{"show", "BIKE"}, "show", "BIKE", false, false},
+    {{"set", "BIKE", "R=1"}, "set", "BIKE", false, false},
+    {{"set", "--dry-run", "BIKE", "R=1"}, "set", "BIKE", true, false},
+    {{"set", "BIKE", "R=1,5", "--force"}, "set", "BIKE", false, true},
+    {{"set", "--force", "--dry-run", "BIKE", "R=1"}, "set", "BIKE", true, true},
+    {{"preset", "rhino", "TANK"}, "preset", "TANK", false, false},
+    {{"preset", "rhino", "TANK", "--dry-run"}, "preset", "TANK", true, false},
+};
+
+// A command line the parser refuses, and why.
+struct Refused {
+  std::vector<std::string_view> arguments;
+  std::string why;
+};
+
+const Refused kRefused[] = {
+    {{"lsit"}, "unknown command \"lsit\", and no path of a handling.cfg"},
+    {{"list", "--force"}, "--force does not go with list"},
+    {{"list", "--dry-run"}, "--dry-run does not go with list"},
+    {{"show", "--force", "BIKE"}, "--force does not go with show"},
+    {{"show", "--dry-run", "BIKE"}, "--dry-run does not go with show"},
+    {{"preset", "--force", "rhino", "TANK"}, "--force does not go with preset"},
+    {{"show", "-x", "BIKE"}, "unknown option \"-x\""},
+    {{"list", "BIKE"}, "list takes nothing more, but got \"BIKE\""},
+    {{"show"}, "show needs the NAME of a vehicle"},
+    {{"show", "BIKE", "TANK"}, "show takes one NAME, but got also \"TANK\""},
+    {{"show", ""}, "the NAME of the vehicle is empty"},
+    {{"show", "BI KE"}, "the NAME \"BI KE\" holds whitespace; it is one word"},
+    {{"set", "BIKE"}, "set needs the NAME of a vehicle, then CODE=VALUE"},
+    {{"set", "BIKE", "R"}, "\"R\" is no CODE=VALUE, such as R=2.5"},
+    {{"set", "BIKE", "R="}, "no VALUE after R="},
+    {{"set", "BIKE", "A=1"}, "unknown code \"A\" in \"A=1\"; the codes are B to Z and aa to ag"},
+    {{"set", "BIKE", "R=1\t2"}, "the value for R holds whitespace; it is one word"},
+    {{"set", "BIKE", "R=1", "R=2"}, "R is given twice"},
+    {{"set", "BIKE", "R=1,5"},
+     "R=1,5 writes a decimal with a comma, which the game may crash on: write R=1.5, or give "
+     "--force to keep it"},
+    {{"preset"}, "preset needs supercar, superbike or rhino, then a NAME"},
+    {{"preset", "fast", "TANK"},
+     "unknown preset \"fast\"; the presets are supercar, superbike and rhino"},
+    {{"preset", "rhino"}, "preset needs the NAME of a vehicle after rhino"},
+    {{"preset", "rhino", "TANK", "BIKE"}, "preset takes one NAME, but got also \"BIKE\""},
+};
+
+std::string joined(const std::vector<std::string_view>& arguments) {
+  std::string line;
+  for (std::string_view argument : arguments)
+    line += std::string(argument) + " ";
+  return line;
+}
+
+}  // namespace
+
+TEST(ParseCommand, TakesEachOptionWithEachCommandThatHasIt) {
+  for (const Taken& row : kTaken) {
+    const Command command = parsed(row.arguments);
+    SCOPED_TRACE(joined(row.arguments));
+    ASSERT_FALSE(command.usageError) << command.error;
+    if (row.command == nullptr) {
+      EXPECT_EQ(command.entry, nullptr);
+      continue;
+    }
+    ASSERT_NE(command.entry, nullptr);
+    EXPECT_STREQ(command.entry->name, row.command);
+    EXPECT_EQ(command.vehicle, row.vehicle);
+    EXPECT_EQ(command.dryRun, row.dryRun);
+    EXPECT_EQ(command.force, row.force);
+  }
+}
+
+TEST(ParseCommand, RefusesWithTheReason) {
+  for (const Refused& row : kRefused) {
+    const Command command = parsed(row.arguments);
+    SCOPED_TRACE(joined(row.arguments));
+    EXPECT_TRUE(command.usageError);
+    EXPECT_EQ(command.error, row.why);
+  }
+}
+
+TEST(ParseCommand, SetKeepsTheValuesInOrderAndPresetItsMode) {
+  const Command set = parsed({"set", "BIKE", "R=1", "B=2", "ag=0"});
+  EXPECT_EQ(set.values,
+            (std::vector<std::pair<std::size_t, std::string>>{{17, "1"}, {1, "2"}, {32, "0"}}));
+  EXPECT_EQ(parsed({"preset", "superbike", "BIKE"}).presetMode, 3);
+}
+
+TEST(ParseCommand, APathOfAHandlingFileAlone) {
+  const Command dropped = parseCommand({"C:\\game\\HANDLING.CFG"}, true, "\\/:");
+  EXPECT_EQ(dropped.droppedPath, "C:\\game\\HANDLING.CFG");
+  EXPECT_EQ(dropped.droppedFolder, "C:\\game");
+  EXPECT_EQ(parseCommand({"C:handling.cfg"}, true, "\\/:").droppedFolder, "C:");
+  EXPECT_EQ(parsed({"/handling.cfg"}).droppedFolder, "/");
+  EXPECT_TRUE(parsed({"HANDLING.CFG"}).usageError);
 }

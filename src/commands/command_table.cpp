@@ -1,0 +1,82 @@
+#include "commands/command_table.h"
+
+#include <new>
+
+#include "commands/editing.h"
+#include "commands/looking.h"
+#include "commands/parser.h"
+#include "commands/vehicle_access.h"
+#include "flow/state.h"
+#include "platform/platform.h"
+
+namespace {
+
+// Every command, in the order --help lists them.
+const CommandEntry kCommands[] = {
+    {"list", "list", kNoOptions, CommandWords::none, runList},
+    {"show", "show NAME", kNoOptions, CommandWords::name, runShow},
+    {"set", "set [--force] [--dry-run] NAME CODE=VALUE...", kForceOption | kDryRunOption,
+     CommandWords::nameValues, runSet},
+    {"preset", "preset [--dry-run] supercar|superbike|rhino NAME", kDryRunOption,
+     CommandWords::presetName, runPreset},
+};
+
+// Goes to the folder of a dropped handling.cfg; true, with the status, when the run ends here.
+bool enterDroppedFolder(const Command& command, int* status) {
+  if (!platform::isExistingFile(command.droppedPath.c_str())) {
+    *status = reportUsageError("there is no file " + quoted(command.droppedPath));
+    return true;
+  }
+  std::string error;
+  if (!command.droppedFolder.empty() &&
+      !platform::changeFolder(command.droppedFolder.c_str(), &error)) {
+    reportProblem("could not go to the folder of " + quoted(command.droppedPath) + ": " + error);
+    *status = 1;
+    return true;
+  }
+  return false;
+}
+
+bool runCommand(const Command& command, int* status) {
+  if (command.usageError) {
+    *status = reportUsageError(command.error);
+    return true;
+  }
+  if (!command.droppedPath.empty()) return enterDroppedFolder(command, status);
+  if (command.entry == nullptr) return false;
+  *status = command.entry->run(command);
+  return true;
+}
+
+}  // namespace
+
+const CommandEntry* findCommand(std::string_view name) {
+  for (const CommandEntry& entry : kCommands) {
+    if (name == entry.name) return &entry;
+  }
+  return nullptr;
+}
+
+std::string commandUsageLines() {
+  std::string lines;
+  for (const CommandEntry& entry : kCommands)
+    lines += std::string("       vehicle-editor ") + entry.usage + "\n";
+  return lines;
+}
+
+bool runCommandLine(int argc, const char* const* argv, int* status) {
+  if (argc < 2) return false;
+  // A reader that quit or a file size limit must not end a command that only looks.
+  platform::prepareStandardStreams();
+  const Command command = parseCommand(std::vector<std::string_view>(argv + 1, argv + argc),
+                                       platform::namesIgnoreCase(), platform::pathSeparators());
+  try {
+    return runCommand(command, status);
+  } catch (const std::bad_alloc&) {
+    // Only a line of handling.cfg of hundreds of megabytes, as in the menus.
+    reportProblem("there was not enough memory to hold a line of " +
+                  std::string(kHandlingFileName));
+    *status = 1;
+    return true;
+  }
+}

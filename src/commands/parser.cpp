@@ -1,0 +1,173 @@
+#include "commands/parser.h"
+
+#include <algorithm>
+
+#include "commands/closest_names.h"
+#include "editing/field_table.h"
+#include "flow/state.h"
+#include "handling/line_split.h"
+
+namespace {
+
+const struct {
+  const char* name;
+  int mode;
+} kPresets[] = {{"supercar", modeSuperCar}, {"superbike", modeSuperBike}, {"rhino", modeRhino}};
+
+const struct {
+  const char* name;
+  CommandOption option;
+} kOptions[] = {{"--force", kForceOption}, {"--dry-run", kDryRunOption}};
+
+Command usageError(std::string what) {
+  Command command;
+  command.usageError = true;
+  command.error = std::move(what);
+  return command;
+}
+
+bool holdsSeparator(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), isFieldSeparator);
+}
+
+// When the last name of `path` is handling.cfg, stores the folder before it (empty when there is
+// none) and returns true.
+bool handlingFileFolder(std::string_view path, bool ignoreCase, std::string_view separators,
+                        std::string* folder) {
+  const std::size_t cut = path.find_last_of(separators);
+  const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
+  if (!(ignoreCase ? equalIgnoringCase(name, kHandlingFileName) : name == kHandlingFileName))
+    return false;
+  if (cut == std::string_view::npos) {
+    folder->clear();
+    return true;
+  }
+  std::string_view head = path.substr(0, cut);
+  // A root ("/", "C:\") and a drive ("C:") keep the separator that makes them one.
+  const bool drives = separators.find(':') != std::string_view::npos;
+  if (head.empty() || (drives && (head.back() == ':' || path[cut] == ':')))
+    head = path.substr(0, cut + 1);
+  folder->assign(head);
+  return true;
+}
+
+// The CODE=VALUE words of set, after the vehicle's name; an empty result on success.
+std::string parseValues(const std::vector<std::string>& words, bool force,
+                        std::vector<std::pair<std::size_t, std::string>>* values) {
+  for (std::size_t i = 1; i < words.size(); ++i) {
+    const std::string_view word = words[i];
+    const std::size_t equals = word.find('=');
+    if (equals == std::string_view::npos) return quoted(word) + " is no CODE=VALUE, such as R=2.5";
+    const std::string code(word.substr(0, equals));
+    const std::string_view value = word.substr(equals + 1);
+    const std::size_t index = fieldIndexForCode(code);
+    if (index == 0) {
+      return "unknown code " + quoted(code) + " in " + quoted(word) +
+             "; the codes are B to Z and aa to ag";
+    }
+    if (value.empty()) return "no VALUE after " + code + "=";
+    if (holdsSeparator(value)) return "the value for " + code + " holds whitespace; it is one word";
+    if (isCommaDecimal(value) && !force) {
+      std::string dotted(value);
+      std::replace(dotted.begin(), dotted.end(), ',', '.');
+      return code + "=" + std::string(value) + " writes a decimal with a comma, which the game " +
+             "may crash on: write " + code + "=" + dotted + ", or give --force to keep it";
+    }
+    for (const auto& earlier : *values) {
+      if (earlier.first == index) return code + " is given twice";
+    }
+    values->emplace_back(index, value);
+  }
+  return {};
+}
+
+// Takes the words of `command` by its entry's rule; an empty result on success.
+std::string parseWords(Command* command) {
+  const std::vector<std::string>& words = command->words;
+  const std::string name = command->entry->name;
+  std::size_t nameAt = 0;
+  std::size_t wordsTaken = 1;
+  switch (command->entry->words) {
+    case CommandWords::any:
+      return {};
+    case CommandWords::none:
+      if (!words.empty()) return name + " takes nothing more, but got " + quoted(words[0]);
+      return {};
+    case CommandWords::name:
+      if (words.empty()) return name + " needs the NAME of a vehicle";
+      break;
+    case CommandWords::nameValues:
+      if (words.size() < 2) return name + " needs the NAME of a vehicle, then CODE=VALUE";
+      wordsTaken = words.size();
+      break;
+    case CommandWords::presetName: {
+      if (words.empty()) return name + " needs supercar, superbike or rhino, then a NAME";
+      const auto preset = std::find_if(std::begin(kPresets), std::end(kPresets),
+                                       [&](const auto& p) { return words[0] == p.name; });
+      if (preset == std::end(kPresets)) {
+        return "unknown preset " + quoted(words[0]) +
+               "; the presets are supercar, superbike and rhino";
+      }
+      command->presetMode = preset->mode;
+      if (words.size() < 2) return name + " needs the NAME of a vehicle after " + words[0];
+      nameAt = 1;
+      wordsTaken = 2;
+      break;
+    }
+  }
+  if (words.size() > wordsTaken)
+    return name + " takes one NAME, but got also " + quoted(words[wordsTaken]);
+  command->vehicle = words[nameAt];
+  if (command->vehicle.empty()) return "the NAME of the vehicle is empty";
+  if (holdsSeparator(command->vehicle))
+    return "the NAME " + quoted(command->vehicle) + " holds whitespace; it is one word";
+  if (command->entry->words == CommandWords::nameValues)
+    return parseValues(words, command->force, &command->values);
+  return {};
+}
+
+}  // namespace
+
+std::string quoted(std::string_view text) {
+  std::string line(text);
+  std::replace_if(line.begin(), line.end(), isFieldSeparator, ' ');
+  return "\"" + line + "\"";
+}
+
+Command parseCommand(const std::vector<std::string_view>& arguments, bool ignoreCase,
+                     std::string_view separators) {
+  Command command;
+  if (arguments.empty()) return command;
+  const std::string_view word = arguments[0];
+  if (arguments.size() == 1 &&
+      handlingFileFolder(word, ignoreCase, separators, &command.droppedFolder)) {
+    command.droppedPath = word;
+    return command;
+  }
+  command.entry = findCommand(word);
+  if (command.entry == nullptr)
+    return usageError("unknown command " + quoted(word) + ", and no path of a handling.cfg");
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string_view argument = arguments[i];
+    if (argument.empty() || argument[0] != '-') {
+      command.words.emplace_back(argument);
+      continue;
+    }
+    const auto option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                     [&](const auto& o) { return argument == o.name; });
+    if (option == std::end(kOptions)) return usageError("unknown option " + quoted(argument));
+    if ((command.entry->options & option->option) == 0)
+      return usageError(std::string(argument) + " does not go with " + std::string(word));
+    if (option->option == kForceOption) command.force = true;
+    if (option->option == kDryRunOption) command.dryRun = true;
+  }
+  const std::string why = parseWords(&command);
+  if (!why.empty()) return usageError(why);
+  return command;
+}
+
+bool isCommaDecimal(std::string_view value) {
+  // Any number written with a comma (2,5 or 1,000.5 or 2,5e3): the game reads none of them.
+  return value.find(',') != std::string_view::npos &&
+         value.find_first_of("0123456789") != std::string_view::npos;
+}
