@@ -1,11 +1,13 @@
 #include "commands/command_table.h"
 
+#include <iostream>
 #include <new>
 
 #include "commands/editing.h"
 #include "commands/looking.h"
 #include "commands/parser.h"
 #include "commands/vehicle_access.h"
+#include "flow/run_end.h"
 #include "flow/state.h"
 #include "platform/platform.h"
 
@@ -37,7 +39,26 @@ bool enterDroppedFolder(const Command& command, int* status) {
   return false;
 }
 
+// Whether standard output or error leads into handling.cfg; says so, where that does not land in
+// it, as the menus do. Every command asks before it writes a byte, its usage errors included: a
+// script's "list >> handling.cfg" must not add names to the game's file.
+bool outputGoesIntoHandlingFile() {
+  const bool intoOutput = platform::streamGoesTo(platform::Stream::output, kHandlingFileName);
+  const bool intoError = platform::streamGoesTo(platform::Stream::error, kHandlingFileName);
+  if (!intoOutput && !intoError) return false;
+  if (!(intoOutput && intoError)) {
+    reportNotChanged(
+        "standard output or standard error goes into " + std::string(kHandlingFileName),
+        intoError ? std::cout : std::cerr);
+  }
+  return true;
+}
+
 bool runCommand(const Command& command, int* status) {
+  if (outputGoesIntoHandlingFile()) {
+    *status = 1;
+    return true;
+  }
   if (command.usageError) {
     *status = reportUsageError(command.error);
     return true;

@@ -468,6 +468,45 @@ TEST_F(EditorTest, Commands) {
   EXPECT_EQ(result.exitStatus, 1);
 }
 
+// No command writes into handling.cfg, not even a usage error: standard output or error led
+// into it is refused before a byte is written, and said on the other stream.
+TEST_F(EditorTest, CommandsNeverWriteIntoHandlingFile) {
+  SKIP_UNDER_WINE("a file that a Windows program's standard streams lead into");
+  const std::vector<std::vector<std::string>> commandLines = {
+      {"list"},
+      {"show", "BIKE"},
+      {"show", "NOSUCHCAR"},
+      {"set", "--dry-run", "INFERNUS", "R=2.5"},
+      {"set", "INFERNUS", "R=2.5"},
+      {"preset", "rhino", "TANK"},
+      {"lsit"},
+      {"set", "INFERNUS", "R=2,5"},
+      {"handling.cfg"},
+      {"nowhere/handling.cfg"},
+  };
+  const std::string refused =
+      "vehicle-editor: standard output or standard error goes into handling.cfg; handling.cfg "
+      "was not changed.\n";
+  for (const std::vector<std::string>& arguments : commandLines) {
+    for (int appended : {1, 2, 3}) {
+      SCOPED_TRACE(arguments[0] + (arguments.size() > 1 ? " " + arguments[1] : "") + ", streams " +
+                   std::to_string(appended));
+      writeFile(path("handling.cfg"), originalFile());
+      RunOptions options = kAnswersThatWouldEdit;
+      options.limits.appendOutputTo = path("handling.cfg");
+      options.limits.appended = appended;
+      const RunResult result = run(withArguments(arguments), options);
+      EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+      EXPECT_EQ(result.exitStatus, 1);
+      EXPECT_EQ(appended == 1   ? result.err
+                : appended == 2 ? result.out
+                                : "",
+                appended == 3 ? "" : reported(refused));
+      EXPECT_FALSE(exists("temp.cfg"));
+    }
+  }
+}
+
 // set writes exactly the file that the menus write for the same values: both runs start from the
 // same file, and the files they leave are compared byte for byte, with their permission bits.
 TEST_F(EditorTest, SetWritesWhatTheMenusWrite) {
