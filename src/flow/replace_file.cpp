@@ -22,7 +22,8 @@ std::string keptEditName(int number) {
 void reportDeletionFailure(const std::string& reason) {
   std::cout.flush();
   std::cerr << "\nError deleting config.cfg: " << reason << '\n';
-  std::cout << '\n';
+  // A command's standard output holds its change lines alone.
+  if (commandLineEdit == 0) std::cout << '\n';
 }
 
 // Puts the edited file under the first free name of handling.cfg.new, handling.cfg.new.2, ...:
@@ -219,7 +220,7 @@ void replaceHandlingFile() {
   if (!handlingExists) {
     reportDeletionFailure(missingReason);
   } else if (replaced) {
-    std::cout << "\nEverything sucessfully done\n" << '\n';
+    if (commandLineEdit == 0) std::cout << "\nEverything sucessfully done\n" << '\n';
   } else {
     reportDeletionFailure(error);
   }

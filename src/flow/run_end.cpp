@@ -66,7 +66,13 @@ void followStandardOutput() {
 void writeReport(const std::string& text, std::ostream& to) {
   if (outputLineOpen != 0) std::cout << '\n';
   std::cout.flush();
-  to << breakAtBlanks(text) << std::flush;
+  const bool toConsole =
+      platform::isTerminal(&to == &std::cout ? platform::Stream::output : platform::Stream::error);
+  to << reportLines(text, toConsole) << std::flush;
+}
+
+std::string reportLines(const std::string& text, bool toConsole) {
+  return toConsole ? breakAtBlanks(text) : text;
 }
 
 void reportNotChanged(const std::string& why, std::ostream& to) {
@@ -108,6 +114,9 @@ void abandonForLackOfMemory(const char* report) noexcept {
   // Straight to the C streams, whose buffers exist already (standard error has none).
   if (outputLineOpen != 0) std::fputc('\n', stdout);
   std::fflush(stdout);
-  std::fputs(report, stderr);
+  // Off the console the report is one line, as every report is there.
+  const bool toConsole = platform::isTerminal(platform::Stream::error);
+  for (const char* c = report; *c != '\0'; ++c)
+    std::fputc(*c == '\n' && c[1] != '\0' && !toConsole ? ' ' : *c, stderr);
   std::exit(1);
 }

@@ -18,9 +18,14 @@ std::string breakAtBlanks(std::string_view text, std::size_t width = kMaxLineWid
 // without a line end (outputLineOpen).
 void followStandardOutput();
 
-// Writes `text`, which ends in a line end, to `to` (standard error unless said otherwise),
-// broken at blanks within kMaxLineWidth columns; first ends the line standard output's cursor
-// stands in, so that the text starts on a line of its own.
+// `text` as a report shows it: broken at blanks within kMaxLineWidth columns on a console or
+// terminal, whole into a file or a pipe, where each report stays one line that a search for
+// "vehicle-editor:" finds.
+std::string reportLines(const std::string& text, bool toConsole);
+
+// Writes `text`, which ends in a line end, to `to` (standard error unless said otherwise), as
+// reportLines shows it there; first ends the line standard output's cursor stands in, so that
+// the text starts on a line of its own.
 void writeReport(const std::string& text, std::ostream& to = std::cerr);
 
 // Tells the user on standard error (or on `to`) that handling.cfg was not changed, and why; the
@@ -43,5 +48,6 @@ void discardTempFile();
 void abandonOnStopRequest();
 
 // The same for a run that has run out of memory: `report` is the whole report, already within
-// kMaxLineWidth columns, and nothing on the way needs memory.
+// kMaxLineWidth columns (off the console its line ends but the last become blanks), and nothing
+// on the way needs memory.
 [[noreturn]] void abandonForLackOfMemory(const char* report) noexcept;

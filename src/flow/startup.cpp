@@ -94,7 +94,8 @@ void startUp() {
       tempOut.attach(temp);
       break;
     case platform::CreateResult::failed:
-      reportNoSavingHere(tempOutError);
+      // A command says so itself, in one report, before it reads anything.
+      if (commandLineEdit == 0) reportNoSavingHere(tempOutError);
       break;
   }
   abandonOnStopRequest();

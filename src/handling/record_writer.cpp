@@ -18,19 +18,25 @@ std::string changedByAnotherProgram() {
 
 void copyReplacingLine(LineReader& in, OutputFile& out, const FoundLine& found,
                        std::string_view replacement) {
+  copyReplacingLines(in, out, {LineReplacement{found.number, found.text, replacement}},
+                     found.fileChecksum);
+}
+
+void copyReplacingLines(LineReader& in, OutputFile& out, const std::vector<LineReplacement>& lines,
+                        std::uint64_t fileChecksum) {
   if (!in.rewind()) {
     out.markIncomplete("could not read " + std::string(kHandlingFileName) + ": " + in.error());
     return;
   }
-  bool replaced = false;
-  bool sameLine = false;
+  std::size_t next = 0;  // the first of `lines` not yet written
+  bool sameLines = true;
   std::string_view line;
   for (std::size_t number = 0; in.next(&line); ++number) {
-    const bool chosen = number == found.number;
-    const std::string_view text = chosen ? replacement : line;
+    const bool chosen = next < lines.size() && number == lines[next].number;
+    const std::string_view text = chosen ? lines[next].replacement : line;
     if (chosen) {
-      replaced = true;
-      sameLine = line == found.text;
+      sameLines = sameLines && line == lines[next].text;
+      ++next;
     }
     if (number == 0 && in.startsWithByteOrderMark()) {
       // The mark goes back where it was, before the first line's text.
@@ -41,9 +47,9 @@ void copyReplacingLine(LineReader& in, OutputFile& out, const FoundLine& found,
   }
   if (in.failed()) {
     out.markIncomplete("could not read " + std::string(kHandlingFileName) + ": " + in.error());
-  } else if (!replaced) {
+  } else if (next < lines.size()) {
     out.markIncomplete(std::string(kHandlingFileName) + " became shorter while it was edited");
-  } else if (!sameLine || in.checksum().value() != found.fileChecksum) {
+  } else if (!sameLines || in.checksum().value() != fileChecksum) {
     // Rewritten in place where neither its size nor its times show it (a file system without
     // a change time of its own, a write time set back): the record line would take the place
     // of another line.
@@ -72,6 +78,12 @@ void checkUnchanged() {
 }
 
 }  // namespace
+
+void writeEditedLines(const std::vector<LineReplacement>& lines) {
+  checkUnchanged();
+  copyReplacingLines(handlingIn, tempOut, lines, handlingChecksum);
+  checkUnchanged();
+}
 
 void writeEditedFile() {
   if (!tempOut.isOpen()) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "handling/line_reader.h"
 #include "handling/output_file.h"
@@ -21,6 +22,23 @@ struct FoundLine {
 // mark at the start of `in` is written back before the first line.
 void copyReplacingLine(LineReader& in, OutputFile& out, const FoundLine& found,
                        std::string_view replacement);
+
+// One line to put in place of another: the line's number (from 0), its text as the lookup read
+// it, and the text written instead; both texts are the caller's.
+struct LineReplacement {
+  std::size_t number;
+  std::string_view text;
+  std::string_view replacement;
+};
+
+// As copyReplacingLine, for any number of lines, given in increasing order of their numbers;
+// `fileChecksum` is of every byte of the file the lookups read.
+void copyReplacingLines(LineReader& in, OutputFile& out, const std::vector<LineReplacement>& lines,
+                        std::uint64_t fileChecksum);
+
+// Writes all of temp.cfg: handling.cfg line by line with `lines` in place, checked against
+// handlingChecksum and the file start-up found, as writeEditedFile does. temp.cfg must be open.
+void writeEditedLines(const std::vector<LineReplacement>& lines);
 
 // Writes all of temp.cfg: handling.cfg line by line, with the record line, followed by whatever
 // the chosen vehicle's line held after its 33rd field, in place of that line. Says "Couldn't

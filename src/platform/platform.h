@@ -46,6 +46,10 @@ void askForEnterOnStop(const char* prompt);
 enum class Stream { output, error };
 // Whether `stream` writes into the file that `path` leads to.
 bool streamGoesTo(Stream stream, const char* path);
+// Whether `stream` writes to a console or terminal (not into a file or a pipe).
+bool isTerminal(Stream stream);
+// Waits `milliseconds` without using the processor.
+void sleepMilliseconds(unsigned milliseconds);
 
 // Makes an existing file that is not writable writable, so that it can be replaced later: on
 // Windows clears its read-only attribute (and no other), on POSIX adds write permission for its

@@ -508,4 +508,12 @@ bool changeFolder(const char* folder, std::string* error) {
   return false;
 }
 
+bool isTerminal(Stream stream) {
+  return ::isatty(stream == Stream::output ? STDOUT_FILENO : STDERR_FILENO) == 1;
+}
+
+void sleepMilliseconds(unsigned milliseconds) {
+  ::usleep(static_cast<useconds_t>(milliseconds) * 1000);
+}
+
 }  // namespace platform

@@ -624,4 +624,15 @@ bool changeFolder(const char* folder, std::string* error) {
   return false;
 }
 
+bool isTerminal(Stream stream) {
+  DWORD consoleMode = 0;
+  return GetConsoleMode(
+             GetStdHandle(stream == Stream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE),
+             &consoleMode) != 0;
+}
+
+void sleepMilliseconds(unsigned milliseconds) {
+  Sleep(milliseconds);
+}
+
 }  // namespace platform

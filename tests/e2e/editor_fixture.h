@@ -147,10 +147,18 @@ class EditorTest : public ::testing::Test {
       result.err = foldCrLf(result.err);
     }
     EXPECT_FALSE(result.timedOut) << "the editor did not finish; it wrote:\n" << result.out;
-    // A console is 80 columns wide.
+    // Into a file, as here, a report is never broken: a search for "vehicle-editor:" finds every
+    // line of it. Only the menus' own lines and notes of more than one sentence stand apart.
     for (std::size_t start = 0, end = 0; start < result.err.size(); start = end + 1) {
       end = std::min(result.err.find('\n', start), result.err.size());
-      EXPECT_LE(end - start, 79u) << "too wide for a console: " << result.err.substr(start, 80);
+      const std::string line = result.err.substr(start, end - start);
+      // Or the start of one that a file size limit cut short.
+      bool known = std::string("vehicle-editor: ").rfind(line, 0) == 0;
+      for (const char* head :
+           {"vehicle-editor: ", "Error deleting config.cfg: ", "For a game under Program Files",
+            "Start the editor in the folder", "handling.cfg was not changed."})
+        known = known || line.rfind(head, 0) == 0;
+      EXPECT_TRUE(known) << "a report broken in two: " << line;
     }
     EXPECT_EQ(result.signal, 0);
     return result;

@@ -59,9 +59,15 @@ inline std::string changing(const std::string& name, const std::string& current)
          "\".\nWhat should it be? ";
 }
 
-// `lines` as the editor writes them on standard error, within 79 columns: each line longer than
-// that is broken at its last blank that leaves no more than 79 bytes before it.
+// `lines` as the editor writes them on standard error into a file or a pipe: whole, each report
+// one line.
 inline std::string reported(const std::string& lines) {
+  return lines;
+}
+
+// `lines` as the editor writes them on a console, within 79 columns: each line longer than that
+// is broken at its last blank that leaves no more than 79 bytes before it.
+inline std::string reportedOnConsole(const std::string& lines) {
   std::string broken;
   std::size_t start = 0;
   while (start < lines.size()) {

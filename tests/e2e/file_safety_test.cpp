@@ -348,9 +348,9 @@ TEST_F(EditorTest, SecondEditorInTheSameFolder) {
             }));
     umask(mask);
     EXPECT_EQ(foldCrLf(second.out), "");
-    // Written out in full once: the line breaks every report follows.
+    // Written out in full once, one line into a file.
     EXPECT_EQ(foldCrLf(second.err),
-              "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder;\n"
+              "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder; "
               "handling.cfg was not changed.\n");
     EXPECT_EQ(second.exitStatus, 1);
     EXPECT_EQ(first.err, "");

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -370,18 +371,18 @@ const CommandScenario kCommandScenarios[] = {
      1,
      ""},
     {{"set", "INFERNUS", "R=2.5"},
-     "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n" + kDone,
+     "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n",
      "",
      0,
      fileWithLine(3, kInfernusBrakes)},
     {{"set", "--dry-run", "INFERNUS", "R=2.5", "B=1100.0"},
-     "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\nINFERNUS: fMass 1100.0 -> 1100.0 (unchanged)\n"
-     "Dry run: handling.cfg was not changed.\n",
+     "dry run: INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n"
+     "dry run: INFERNUS: fMass 1100.0 -> 1100.0 (unchanged)\n",
      "",
      0,
      ""},
     {{"preset", "rhino", "STINGER"},
-     "STINGER: fCollisionDamageMultiplier 0.3 -> 0.09\n" + kDone,
+     "STINGER: fCollisionDamageMultiplier 0.3 -> 0.09\n",
      "",
      0,
      fileWithLine(7, written("STINGER", "1300.0 2.2 4.8 1.3 0.0 0.0 -0.2 75 1.0",
@@ -390,13 +391,13 @@ const CommandScenario kCommandScenarios[] = {
                              "2004", "1 1"))},
     // Only the values whose text changes are listed: CentreOfMass.x is 0.0 already.
     {{"preset", "supercar", "RUMPO", "--dry-run"},
-     "RUMPO: fMass 1500.0 -> 2000.0\nRUMPO: CentreOfMass.y 0.1 -> 0.0\n"
-     "RUMPO: CentreOfMass.z -0.2 -> 0.0\nRUMPO: fTractionMultiplier 0.8 -> 2.0\n"
-     "RUMPO: fTractionLoss 0.8 -> 1.0\nRUMPO: fTractionBias 0.5 -> 0.50\n"
-     "RUMPO: TransmissionData.nNumberOfGears 4 -> 5\n"
-     "RUMPO: TransmissionData.fMaxVelocity 160.0 -> 350.0\n"
-     "RUMPO: TransmissionData.fEngineAcceleration 20.0 -> 99.0\n"
-     "RUMPO: suspension lower limit -0.1 -> -0.15\nDry run: handling.cfg was not changed.\n",
+     "dry run: RUMPO: fMass 1500.0 -> 2000.0\ndry run: RUMPO: CentreOfMass.y 0.1 -> 0.0\n"
+     "dry run: RUMPO: CentreOfMass.z -0.2 -> 0.0\ndry run: RUMPO: fTractionMultiplier 0.8 -> 2.0\n"
+     "dry run: RUMPO: fTractionLoss 0.8 -> 1.0\ndry run: RUMPO: fTractionBias 0.5 -> 0.50\n"
+     "dry run: RUMPO: TransmissionData.nNumberOfGears 4 -> 5\n"
+     "dry run: RUMPO: TransmissionData.fMaxVelocity 160.0 -> 350.0\n"
+     "dry run: RUMPO: TransmissionData.fEngineAcceleration 20.0 -> 99.0\n"
+     "dry run: RUMPO: suspension lower limit -0.1 -> -0.15\n",
      "",
      0,
      ""},
@@ -430,6 +431,22 @@ const CommandScenario kCommandScenarios[] = {
     {{"show", "--quiet", "BIKE"}, "", usage("unknown option \"--quiet\""), 2, ""},
     {{"show", "BIKE", "TANK"}, "", usage("show takes one NAME, but got also \"TANK\""), 2, ""},
     {{"nowhere/handling.cfg"}, "", usage("there is no file \"nowhere/handling.cfg\""), 2, ""},
+    // Values as they are already, or a preset that finds them so: nothing is written.
+    {{"set", "INFERNUS", "R=9.0", "B=1100.0"},
+     "handling.cfg: no value changes, so it was not written\n",
+     "",
+     0,
+     ""},
+    {{"set", "--dry-run", "INFERNUS", "R=9.0"},
+     "dry run: handling.cfg: no value changes, so it was not written\n",
+     "",
+     0,
+     ""},
+    {{"set", "NOSUCHCAR", "R=1.0"},
+     "",
+     "vehicle-editor: no vehicle line of handling.cfg begins with \"NOSUCHCAR\".\n",
+     1,
+     ""},
 };
 
 }  // namespace
@@ -507,6 +524,55 @@ TEST_F(EditorTest, CommandsNeverWriteIntoHandlingFile) {
   }
 }
 
+// An edit that changes no value writes nothing: handling.cfg keeps every byte and its time of
+// last write, and one line says so.
+TEST_F(EditorTest, EditThatChangesNothingWritesNothing) {
+  const std::string rhinoStinger = fileWithLine(
+      7, written("STINGER", "1300.0 2.2 4.8 1.3 0.0 0.0 -0.2 75 1.0",
+                 "0.9 0.5 5 200.0 28.0 R P 10.0 0.5 0 32.0 1.4 0.1 0.3 0.09 80000 0.3 -0.1 0.5 0.3",
+                 "2004", "1 1"));
+  const struct {
+    std::vector<std::string> arguments;
+    std::string file;
+  } cases[] = {
+      {{"set", "BIKE", "R=12.0", "ag=0"}, originalFile()},
+      {{"preset", "rhino", "STINGER"}, rhinoStinger},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments[0]);
+    writeFile(path("handling.cfg"), c.file);
+    const auto lastWrite = fs::last_write_time(path("handling.cfg")) - std::chrono::hours(1);
+    fs::last_write_time(path("handling.cfg"), lastWrite);
+    const RunResult result = run(withArguments(c.arguments), kAnswersThatWouldEdit);
+    EXPECT_EQ(result.out, "handling.cfg: no value changes, so it was not written\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(readFile(path("handling.cfg")), c.file);
+    EXPECT_TRUE(fs::last_write_time(path("handling.cfg")) == lastWrite);
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
+}
+
+// An edit that could not be made says so in one report on standard error; standard output, which
+// a script may log, tells of no change.
+TEST_F(EditorTest, FailedEditPrintsNothingOnStandardOutput) {
+  fs::create_directory(path("temp.cfg"));
+  const RunResult result = run(withArguments({"set", "INFERNUS", "R=2.5"}), kAnswersThatWouldEdit);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err.rfind("vehicle-editor: could not create temp.cfg: ", 0), 0u) << result.err;
+  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+  fs::remove(path("temp.cfg"));
+  fs::remove(path("handling.cfg"));
+  const RunResult missing = run(withArguments({"preset", "rhino", "TANK"}), kAnswersThatWouldEdit);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(missing.err.rfind("vehicle-editor: could not open handling.cfg in ", 0), 0u)
+      << missing.err;
+  EXPECT_EQ(missing.exitStatus, 1);
+  EXPECT_FALSE(exists("temp.cfg"));
+}
+
 // set writes exactly the file that the menus write for the same values: both runs start from the
 // same file, and the files they leave are compared byte for byte, with their permission bits.
 TEST_F(EditorTest, SetWritesWhatTheMenusWrite) {
@@ -521,8 +587,7 @@ TEST_F(EditorTest, SetWritesWhatTheMenusWrite) {
   EXPECT_EQ(command.out,
             "STINGER: fMass 1300.0 -> 1,5\nSTINGER: fSeatOffsetDistance 0.3 -> 0.10\n"
             "STINGER: rear lights 1 -> 0.50\nSTINGER: fBrakeDeceleration 10.0 -> 10.0 "
-            "(unchanged)\n" +
-                kDone);
+            "(unchanged)\n");
   EXPECT_EQ(command.err, "");
   EXPECT_EQ(command.exitStatus, 0);
   EXPECT_EQ(folderState(root_ / "game"), byMenus);

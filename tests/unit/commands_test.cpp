@@ -1,5 +1,6 @@
 #include "commands/closest_names.h"
 #include "commands/parser.h"
+#include "flow/run_end.h"
 
 #include <gtest/gtest.h>
 
@@ -139,4 +140,12 @@ TEST(ParseCommand, APathOfAHandlingFileAlone) {
   EXPECT_EQ(parseCommand({"C:handling.cfg"}, true, "\\/:").droppedFolder, "C:");
   EXPECT_EQ(parsed({"/handling.cfg"}).droppedFolder, "/");
   EXPECT_TRUE(parsed({"HANDLING.CFG"}).usageError);
+}
+
+// A report is broken to fit a console only on a console; into a file or a pipe it stays one line.
+TEST(ReportLines, BrokenOnTheConsoleAloneAndOneLineElsewhere) {
+  const std::string report = "vehicle-editor: " + std::string(50, 'x') + " and more words.\n";
+  EXPECT_EQ(reportLines(report, false), report);
+  EXPECT_EQ(reportLines(report, true),
+            "vehicle-editor: " + std::string(50, 'x') + " and more\nwords.\n");
 }

@@ -107,3 +107,27 @@ TEST(CopyReplacingLine, AnotherLineOrOtherBytesLeaveTheCopyIncomplete) {
     EXPECT_EQ(error, "another program changed handling.cfg during the editing") << c.name;
   }
 }
+
+// Several lines at once, the first and the last among them; one that differs spoils the copy.
+TEST(CopyReplacingLines, ReplacesEachGivenLineAndChecksEach) {
+  const struct {
+    const char* name;
+    const char* secondText;
+    const char* error;
+  } cases[] = {{"as read", "TWO", ""},
+               {"the second line changed", "TWO 2",
+                "another program changed handling.cfg during the editing"}};
+  for (const auto& c : cases) {
+    Files files("ONE\r\nTWO\r\nTHREE");
+    ASSERT_TRUE(files.in.readToEnd());
+    const std::uint64_t checksum = files.in.checksum().value();
+    copyReplacingLines(files.in, files.out,
+                       {{0, "ONE", "1"}, {1, c.secondText, "2"}, {2, "THREE", "3"}}, checksum);
+    std::string error;
+    EXPECT_EQ(files.out.finish(&error), *c.error == '\0') << c.name;
+    EXPECT_EQ(error, c.error) << c.name;
+    if (*c.error == '\0') {
+      EXPECT_EQ(files.dir.read("temp.cfg"), "1\r\n2\r\n3\r\n") << c.name;
+    }
+  }
+}
