@@ -20,10 +20,11 @@ std::string keptEditName(int number) {
 }
 
 void reportDeletionFailure(const std::string& reason) {
+  // The menus' lines: a command says what became of its edit in one report of its own.
+  if (commandLineEdit != 0) return;
   std::cout.flush();
   std::cerr << "\nError deleting config.cfg: " << reason << '\n';
-  // A command's standard output holds its change lines alone.
-  if (commandLineEdit == 0) std::cout << '\n';
+  std::cout << '\n';
 }
 
 // Puts the edited file under the first free name of handling.cfg.new, handling.cfg.new.2, ...:

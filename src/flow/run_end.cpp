@@ -99,8 +99,9 @@ void abandonOnStopRequest() {
   static const std::string* const after =
       new std::string("; " + std::string(kHandlingFileName) + " was not changed.\n");
   // A request held since start-up began is acted on now.
-  platform::stopOnRequest(tempLock, kTempFileName, "\n", "vehicle-editor: stopped by ",
-                          after->c_str());
+  // A command's standard output, which a script may log, gets nothing from a stop.
+  platform::stopOnRequest(tempLock, kTempFileName, commandLineEdit != 0 ? "" : "\n",
+                          "vehicle-editor: stopped by ", after->c_str());
 }
 
 void abandonRun(const std::string& why) {

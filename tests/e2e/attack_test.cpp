@@ -733,3 +733,42 @@ TEST_F(EditorTest, AMillionInvalidAnswers) {
           << " ms; peak memory " << many << " KiB, against " << few << " KiB after ten.";
   report("answers", figures.str());
 }
+
+// An edit by a command that fails on the way, or is stopped, tells of no change on standard
+// output: one report on standard error says what was not done.
+TEST_F(EditorTest, CommandEditsThatFailPrintNoChange) {
+  SKIP_UNDER_WINE("faults are injected into POSIX system calls");
+  const struct {
+    const char* fault;
+    std::string err;
+    int exitStatus;
+  } cases[] = {
+      {"fsync",
+       "vehicle-editor: could not write temp.cfg: Input/output error; handling.cfg was not "
+       "changed.\n",
+       1},
+      {"rename",
+       "vehicle-editor: handling.cfg was not changed: Input/output error; the edited file was "
+       "kept as handling.cfg.new.\n",
+       1},
+      {"stop-at-temp", "vehicle-editor: stopped by SIGINT; handling.cfg was not changed.\n", 130},
+  };
+  setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
+  setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    writeFile(path("handling.cfg"), originalFile());
+    fs::remove(path("handling.cfg.new"));
+    setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
+    std::vector<std::string> command = editorCommand();
+    command.insert(command.end(), {"set", "INFERNUS", "R=2.5"});
+    const RunResult result = run(command, RunOptions{{{"", nullptr, ""}}});
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
+    EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
+  unsetenv("VEHICLE_EDITOR_FAULT");
+  unsetenv("LD_PRELOAD");
+}
