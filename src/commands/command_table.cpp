@@ -17,6 +17,7 @@ namespace {
 const CommandEntry kCommands[] = {
     {"list", "list", kNoOptions, CommandWords::none, runList},
     {"show", "show NAME", kNoOptions, CommandWords::name, runShow},
+    {"get", "get NAME CODE...", kNoOptions, CommandWords::nameCodes, runGet},
     {"set", "set [--force] [--dry-run] NAME CODE=VALUE...", kForceOption | kDryRunOption,
      CommandWords::nameValues, runSet},
     {"preset", "preset [--dry-run] supercar|superbike|rhino NAME", kDryRunOption,
@@ -61,6 +62,19 @@ bool runCommand(const Command& command, int* status) {
   }
   if (command.usageError) {
     *status = reportUsageError(command.error);
+    return true;
+  }
+  for (const std::string& folder : command.folders) {
+    std::string error;
+    if (!platform::changeFolder(folder.c_str(), &error)) {
+      reportProblem("could not go to the folder " + quoted(folder) + ": " + error);
+      *status = 1;
+      return true;
+    }
+  }
+  // The handling.cfg of the folder gone to, too.
+  if (!command.folders.empty() && outputGoesIntoHandlingFile()) {
+    *status = 1;
     return true;
   }
   if (!command.droppedPath.empty()) return enterDroppedFolder(command, status);

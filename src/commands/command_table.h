@@ -19,6 +19,7 @@ enum CommandOption : unsigned {
 enum class CommandWords {
   none,        // list
   name,        // show: NAME
+  nameCodes,   // get: NAME CODE...
   nameValues,  // set: NAME CODE=VALUE...
   presetName,  // preset: supercar|superbike|rhino NAME
   any,         // the command checks its words itself (Command::words)

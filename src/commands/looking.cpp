@@ -29,6 +29,19 @@ int runShow(const Command& command) {
   return afterOutput(0);
 }
 
+int runGet(const Command& command) {
+  vehicleName = command.vehicle;
+  if (!openToLook()) return 1;
+  const std::string why = takeNamedVehicle();
+  if (!why.empty()) {
+    reportProblem(why);
+    return 1;
+  }
+  for (const std::size_t index : command.fields)
+    std::cout << record[index] << '\n';
+  return afterOutput(0);
+}
+
 std::string describeVehicle(const HandlingRecord& fields, std::size_t lineNumber) {
   std::string text =
       fields[0] + ", line " + std::to_string(lineNumber + 1) + " of " + kHandlingFileName + ":\n";

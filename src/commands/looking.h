@@ -14,5 +14,8 @@ int runList(const Command& command);
 // show NAME: the 32 values of the vehicle's line.
 int runShow(const Command& command);
 
+// get NAME CODE...: the values of those fields, one a line, an empty one as an empty line.
+int runGet(const Command& command);
+
 // The lines that show the 32 values of `fields`, which stand on line `lineNumber` (from 0).
 std::string describeVehicle(const HandlingRecord& fields, std::size_t lineNumber);

@@ -81,6 +81,17 @@ std::string parseValues(const std::vector<std::string>& words, bool force,
   return {};
 }
 
+// The CODE words of get, after the vehicle's name; an empty result on success.
+std::string parseCodes(const std::vector<std::string>& words, std::vector<std::size_t>* fields) {
+  for (std::size_t i = 1; i < words.size(); ++i) {
+    const std::size_t index = fieldIndexForCode(words[i]);
+    if (index == 0)
+      return "unknown code " + quoted(words[i]) + "; the codes are B to Z and aa to ag";
+    fields->push_back(index);
+  }
+  return {};
+}
+
 // Takes the words of `command` by its entry's rule; an empty result on success.
 std::string parseWords(Command* command) {
   const std::vector<std::string>& words = command->words;
@@ -95,6 +106,10 @@ std::string parseWords(Command* command) {
       return {};
     case CommandWords::name:
       if (words.empty()) return name + " needs the NAME of a vehicle";
+      break;
+    case CommandWords::nameCodes:
+      if (words.size() < 2) return name + " needs the NAME of a vehicle, then a CODE";
+      wordsTaken = words.size();
       break;
     case CommandWords::nameValues:
       if (words.size() < 2) return name + " needs the NAME of a vehicle, then CODE=VALUE";
@@ -123,6 +138,7 @@ std::string parseWords(Command* command) {
     return "the NAME " + quoted(command->vehicle) + " holds whitespace; it is one word";
   if (command->entry->words == CommandWords::nameValues)
     return parseValues(words, command->force, &command->values);
+  if (command->entry->words == CommandWords::nameCodes) return parseCodes(words, &command->fields);
   return {};
 }
 
@@ -137,9 +153,16 @@ std::string quoted(std::string_view text) {
 Command parseCommand(const std::vector<std::string_view>& arguments, bool ignoreCase,
                      std::string_view separators) {
   Command command;
-  if (arguments.empty()) return command;
-  const std::string_view word = arguments[0];
-  if (arguments.size() == 1 &&
+  std::size_t first = 0;  // the first argument after the folders
+  while (first < arguments.size() && arguments[first] == "-C") {
+    if (first + 1 == arguments.size()) return usageError("-C needs a FOLDER");
+    if (arguments[first + 1].empty()) return usageError("the FOLDER after -C is empty");
+    command.folders.emplace_back(arguments[first + 1]);
+    first += 2;
+  }
+  if (first == arguments.size()) return command;
+  const std::string_view word = arguments[first];
+  if (first + 1 == arguments.size() &&
       handlingFileFolder(word, ignoreCase, separators, &command.droppedFolder)) {
     command.droppedPath = word;
     return command;
@@ -147,10 +170,15 @@ Command parseCommand(const std::vector<std::string_view>& arguments, bool ignore
   command.entry = findCommand(word);
   if (command.entry == nullptr)
     return usageError("unknown command " + quoted(word) + ", and no path of a handling.cfg");
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
+  bool options = true;  // until "--"
+  for (std::size_t i = first + 1; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
-    if (argument.empty() || argument[0] != '-') {
+    if (!options || argument.empty() || argument[0] != '-') {
       command.words.emplace_back(argument);
+      continue;
+    }
+    if (argument == "--") {
+      options = false;
       continue;
     }
     const auto option = std::find_if(std::begin(kOptions), std::end(kOptions),

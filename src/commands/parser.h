@@ -20,11 +20,13 @@ struct Command {
   std::vector<std::string> words;       // the words after the command's name, options aside
   std::string vehicle;                  // show, set, preset: the first word of the vehicle's line
   std::vector<std::pair<std::size_t, std::string>> values;  // set: field index and new text
+  std::vector<std::size_t> fields;                          // get: the fields' indexes
   int presetMode = 0;                                       // preset: the mode of its menu choice
   bool dryRun = false;                                      // set, preset: write nothing
   bool force = false;                                       // set: keep a decimal comma
-  std::string droppedPath;    // the path of a handling.cfg given alone, as given; else empty
-  std::string droppedFolder;  // its folder, empty for the current one
+  std::vector<std::string> folders;  // -C: the folders to go to, one after the other
+  std::string droppedPath;           // the path of a handling.cfg given alone, as given; else empty
+  std::string droppedFolder;         // its folder, empty for the current one
 };
 
 // Reads the arguments that follow the program's name. `ignoreCase` and `separators` are the

@@ -431,6 +431,28 @@ const CommandScenario kCommandScenarios[] = {
     {{"show", "--quiet", "BIKE"}, "", usage("unknown option \"--quiet\""), 2, ""},
     {{"show", "BIKE", "TANK"}, "", usage("show takes one NAME, but got also \"TANK\""), 2, ""},
     {{"nowhere/handling.cfg"}, "", usage("there is no file \"nowhere/handling.cfg\""), 2, ""},
+    {{"set", "--", "INFERNUS", "R=2.5"},
+     "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n",
+     "",
+     0,
+     fileWithLine(3, kInfernusBrakes)},
+    {{"show", "--", "--force"},
+     "",
+     "vehicle-editor: no vehicle line of handling.cfg begins with \"--force\".\n",
+     1,
+     ""},
+    // Just the values asked for, one a line.
+    {{"get", "BIKE", "R", "B", "ag", "R"}, "12.0\n400.0\n0\n12.0\n", "", 0, ""},
+    {{"get", "NOSUCHCAR", "R"},
+     "",
+     "vehicle-editor: no vehicle line of handling.cfg begins with \"NOSUCHCAR\".\n",
+     1,
+     ""},
+    {{"get", "BIKE", "R=1"},
+     "",
+     usage("unknown code \"R=1\"; the codes are B to Z and aa to ag"),
+     2,
+     ""},
     // Values as they are already, or a preset that finds them so: nothing is written.
     {{"set", "INFERNUS", "R=9.0", "B=1100.0"},
      "handling.cfg: no value changes, so it was not written\n",
@@ -571,6 +593,37 @@ TEST_F(EditorTest, FailedEditPrintsNothingOnStandardOutput) {
       << missing.err;
   EXPECT_EQ(missing.exitStatus, 1);
   EXPECT_FALSE(exists("temp.cfg"));
+}
+
+// -C FOLDER: any command, or the menus, in that folder, as if started there.
+TEST_F(EditorTest, FolderGivenWithC) {
+  const auto fromRoot = [&](const std::vector<std::string>& arguments, const std::string& input) {
+    return runProgram(withArguments(arguments), root_.string(), root_.string(),
+                      RunOptions{{{"", nullptr, input}}});
+  };
+  const RunResult set = fromRoot({"-C", "game", "set", "INFERNUS", "R=2.5"}, "");
+  EXPECT_EQ(foldCrLf(set.out), "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n");
+  EXPECT_EQ(set.exitStatus, 0);
+  EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
+  writeFile(path("handling.cfg"), originalFile());
+  const RunResult menus = fromRoot({"-C", "game"}, "1 INFERNUS R 2.5 0 0\n");
+  EXPECT_EQ(menus.exitStatus, 0);
+  EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
+  const RunResult get = fromRoot({"-C", "nowhere", "-C", "..", "get", "BIKE", "R"}, "");
+  EXPECT_EQ(get.out, "");
+  EXPECT_EQ(foldCrLf(get.err).rfind("vehicle-editor: could not go to the folder \"nowhere\": ", 0),
+            0u)
+      << get.err;
+  EXPECT_EQ(get.exitStatus, 1);
+  const RunResult intoFile = fromRoot({"-C", "game/handling.cfg", "list"}, "");
+  EXPECT_EQ(intoFile.exitStatus, 1);
+  EXPECT_EQ(intoFile.out, "");
+  // A folder without handling.cfg: the command says which folder it looked in.
+  const RunResult empty = fromRoot({"-C", ".", "list"}, "");
+  EXPECT_EQ(foldCrLf(empty.err).rfind("vehicle-editor: could not open handling.cfg in ", 0), 0u)
+      << empty.err;
+  EXPECT_EQ(empty.exitStatus, 1);
+  EXPECT_FALSE(fs::exists(root_ / "temp.cfg"));
 }
 
 // set writes exactly the file that the menus write for the same values: both runs start from the

@@ -54,6 +54,13 @@ const Taken kTaken[] = {
     {{"set", "--force", "--dry-run", "BIKE", "R=1"}, "set", "BIKE", true, true},
     {{"preset", "rhino", "TANK"}, "preset", "TANK", false, false},
     {{"preset", "rhino", "TANK", "--dry-run"}, "preset", "TANK", true, false},
+    {{"get", "TANK", "R"}, "get", "TANK", false, false},
+    {{"-C", "game", "show", "TANK"}, "show", "TANK", false, false},
+    {{"-C", "game", "-C", "sub"}, nullptr, "", false, false},
+    // After "--" every argument is a word, one that begins with "-" too.
+    {{"show", "--", "-ODD"}, "show", "-ODD", false, false},
+    {{"show", "--", "--force"}, "show", "--force", false, false},
+    {{"set", "--dry-run", "--", "-ODD", "R=-1"}, "set", "-ODD", true, false},
 };
 
 // A command line the parser refuses, and why.
@@ -89,6 +96,13 @@ const Refused kRefused[] = {
      "unknown preset \"fast\"; the presets are supercar, superbike and rhino"},
     {{"preset", "rhino"}, "preset needs the NAME of a vehicle after rhino"},
     {{"preset", "rhino", "TANK", "BIKE"}, "preset takes one NAME, but got also \"BIKE\""},
+    {{"get", "TANK"}, "get needs the NAME of a vehicle, then a CODE"},
+    {{"get", "TANK", "A"}, "unknown code \"A\"; the codes are B to Z and aa to ag"},
+    {{"get", "--dry-run", "TANK", "R"}, "--dry-run does not go with get"},
+    {{"-C"}, "-C needs a FOLDER"},
+    {{"-C", ""}, "the FOLDER after -C is empty"},
+    {{"list", "-C", "game"}, "unknown option \"-C\""},
+    {{"set", "--", "BIKE", "R=1", "--force"}, "\"--force\" is no CODE=VALUE, such as R=2.5"},
 };
 
 std::string joined(const std::vector<std::string_view>& arguments) {
@@ -131,6 +145,15 @@ TEST(ParseCommand, SetKeepsTheValuesInOrderAndPresetItsMode) {
   EXPECT_EQ(set.values,
             (std::vector<std::pair<std::size_t, std::string>>{{17, "1"}, {1, "2"}, {32, "0"}}));
   EXPECT_EQ(parsed({"preset", "superbike", "BIKE"}).presetMode, 3);
+}
+
+TEST(ParseCommand, FoldersCodesAndValuesKeepTheirOrder) {
+  const Command command = parsed({"-C", "a", "-C", "b", "get", "TANK", "R", "B", "R"});
+  EXPECT_EQ(command.folders, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(command.fields, (std::vector<std::size_t>{17, 1, 17}));
+  const Command dropped = parsed({"-C", "a", "game/handling.cfg"});
+  EXPECT_EQ(dropped.folders, (std::vector<std::string>{"a"}));
+  EXPECT_EQ(dropped.droppedFolder, "game");
 }
 
 TEST(ParseCommand, APathOfAHandlingFileAlone) {
