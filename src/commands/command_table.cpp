@@ -3,6 +3,7 @@
 #include <iostream>
 #include <new>
 
+#include "commands/batch.h"
 #include "commands/editing.h"
 #include "commands/looking.h"
 #include "commands/parser.h"
@@ -18,10 +19,12 @@ const CommandEntry kCommands[] = {
     {"list", "list", kNoOptions, CommandWords::none, runList},
     {"show", "show NAME", kNoOptions, CommandWords::name, runShow},
     {"get", "get NAME CODE...", kNoOptions, CommandWords::nameCodes, runGet},
-    {"set", "set [--force] [--dry-run] NAME CODE=VALUE...", kForceOption | kDryRunOption,
-     CommandWords::nameValues, runSet},
-    {"preset", "preset [--dry-run] supercar|superbike|rhino NAME", kDryRunOption,
+    {"set", "set [--force] [--dry-run] NAME CODE=VALUE...",
+     kForceOption | kDryRunOption | kWaitOption, CommandWords::nameValues, runSet},
+    {"preset", "preset [--dry-run] supercar|superbike|rhino NAME", kDryRunOption | kWaitOption,
      CommandWords::presetName, runPreset},
+    {"apply", "apply [--force] [--dry-run] [FILE]", kForceOption | kDryRunOption | kWaitOption,
+     CommandWords::file, runApply},
 };
 
 // Goes to the folder of a dropped handling.cfg; true, with the status, when the run ends here.

@@ -13,6 +13,7 @@ enum CommandOption : unsigned {
   kNoOptions = 0,
   kForceOption = 1,   // --force: a value with a decimal comma is stored as typed
   kDryRunOption = 2,  // --dry-run: print the changes, write nothing
+  kWaitOption = 4,    // --wait SECONDS: how long to wait for another editor in the folder
 };
 
 // What a command takes after its options.
@@ -22,6 +23,7 @@ enum class CommandWords {
   nameCodes,   // get: NAME CODE...
   nameValues,  // set: NAME CODE=VALUE...
   presetName,  // preset: supercar|superbike|rhino NAME
+  file,        // apply: [FILE]
   any,         // the command checks its words itself (Command::words)
 };
 

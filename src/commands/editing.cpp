@@ -15,6 +15,7 @@ int runSet(const Command& command) {
   VehicleEdit edit;
   edit.vehicle = command.vehicle;
   edit.values = command.values;
+  waitSeconds = command.waitSeconds;
   return makeEdits({edit}, command.dryRun, kRefusedStatus);
 }
 
@@ -22,5 +23,6 @@ int runPreset(const Command& command) {
   VehicleEdit edit;
   edit.vehicle = command.vehicle;
   edit.presetMode = command.presetMode;
+  waitSeconds = command.waitSeconds;
   return makeEdits({edit}, command.dryRun, kRefusedStatus);
 }

@@ -17,7 +17,18 @@ const struct {
 const struct {
   const char* name;
   CommandOption option;
-} kOptions[] = {{"--force", kForceOption}, {"--dry-run", kDryRunOption}};
+} kOptions[] = {{"--force", kForceOption}, {"--dry-run", kDryRunOption}, {"--wait", kWaitOption}};
+
+// The SECONDS of --wait: a whole number from 0 to kMaxWaitSeconds; -1 for any other text.
+int waitSecondsFrom(std::string_view text) {
+  if (text.empty() || text.size() > 4) return -1;
+  int seconds = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return -1;
+    seconds = seconds * 10 + (c - '0');
+  }
+  return seconds <= kMaxWaitSeconds ? seconds : -1;
+}
 
 Command usageError(std::string what) {
   Command command;
@@ -51,36 +62,6 @@ bool handlingFileFolder(std::string_view path, bool ignoreCase, std::string_view
   return true;
 }
 
-// The CODE=VALUE words of set, after the vehicle's name; an empty result on success.
-std::string parseValues(const std::vector<std::string>& words, bool force,
-                        std::vector<std::pair<std::size_t, std::string>>* values) {
-  for (std::size_t i = 1; i < words.size(); ++i) {
-    const std::string_view word = words[i];
-    const std::size_t equals = word.find('=');
-    if (equals == std::string_view::npos) return quoted(word) + " is no CODE=VALUE, such as R=2.5";
-    const std::string code(word.substr(0, equals));
-    const std::string_view value = word.substr(equals + 1);
-    const std::size_t index = fieldIndexForCode(code);
-    if (index == 0) {
-      return "unknown code " + quoted(code) + " in " + quoted(word) +
-             "; the codes are B to Z and aa to ag";
-    }
-    if (value.empty()) return "no VALUE after " + code + "=";
-    if (holdsSeparator(value)) return "the value for " + code + " holds whitespace; it is one word";
-    if (isCommaDecimal(value) && !force) {
-      std::string dotted(value);
-      std::replace(dotted.begin(), dotted.end(), ',', '.');
-      return code + "=" + std::string(value) + " writes a decimal with a comma, which the game " +
-             "may crash on: write " + code + "=" + dotted + ", or give --force to keep it";
-    }
-    for (const auto& earlier : *values) {
-      if (earlier.first == index) return code + " is given twice";
-    }
-    values->emplace_back(index, value);
-  }
-  return {};
-}
-
 // The CODE words of get, after the vehicle's name; an empty result on success.
 std::string parseCodes(const std::vector<std::string>& words, std::vector<std::size_t>* fields) {
   for (std::size_t i = 1; i < words.size(); ++i) {
@@ -101,6 +82,10 @@ std::string parseWords(Command* command) {
   switch (command->entry->words) {
     case CommandWords::any:
       return {};
+    case CommandWords::file:
+      if (words.size() > 1) return name + " takes one FILE, but got also " + quoted(words[1]);
+      if (!words.empty() && words[0].empty()) return "the FILE of " + name + " is empty";
+      return {};
     case CommandWords::none:
       if (!words.empty()) return name + " takes nothing more, but got " + quoted(words[0]);
       return {};
@@ -117,13 +102,11 @@ std::string parseWords(Command* command) {
       break;
     case CommandWords::presetName: {
       if (words.empty()) return name + " needs supercar, superbike or rhino, then a NAME";
-      const auto preset = std::find_if(std::begin(kPresets), std::end(kPresets),
-                                       [&](const auto& p) { return words[0] == p.name; });
-      if (preset == std::end(kPresets)) {
+      command->presetMode = presetModeNamed(words[0]);
+      if (command->presetMode == 0) {
         return "unknown preset " + quoted(words[0]) +
                "; the presets are supercar, superbike and rhino";
       }
-      command->presetMode = preset->mode;
       if (words.size() < 2) return name + " needs the NAME of a vehicle after " + words[0];
       nameAt = 1;
       wordsTaken = 2;
@@ -188,10 +171,54 @@ Command parseCommand(const std::vector<std::string_view>& arguments, bool ignore
       return usageError(std::string(argument) + " does not go with " + std::string(word));
     if (option->option == kForceOption) command.force = true;
     if (option->option == kDryRunOption) command.dryRun = true;
+    if (option->option == kWaitOption) {
+      if (i + 1 == arguments.size()) return usageError("--wait needs SECONDS");
+      command.waitSeconds = waitSecondsFrom(arguments[++i]);
+      if (command.waitSeconds < 0) {
+        return usageError("--wait takes whole SECONDS from 0 to " +
+                          std::to_string(kMaxWaitSeconds) + ", not " + quoted(arguments[i]));
+      }
+    }
   }
   const std::string why = parseWords(&command);
   if (!why.empty()) return usageError(why);
   return command;
+}
+
+std::string parseValues(const std::vector<std::string>& words, bool force,
+                        std::vector<std::pair<std::size_t, std::string>>* values) {
+  for (std::size_t i = 1; i < words.size(); ++i) {
+    const std::string_view word = words[i];
+    const std::size_t equals = word.find('=');
+    if (equals == std::string_view::npos) return quoted(word) + " is no CODE=VALUE, such as R=2.5";
+    const std::string code(word.substr(0, equals));
+    const std::string_view value = word.substr(equals + 1);
+    const std::size_t index = fieldIndexForCode(code);
+    if (index == 0) {
+      return "unknown code " + quoted(code) + " in " + quoted(word) +
+             "; the codes are B to Z and aa to ag";
+    }
+    if (value.empty()) return "no VALUE after " + code + "=";
+    if (holdsSeparator(value)) return "the value for " + code + " holds whitespace; it is one word";
+    if (isCommaDecimal(value) && !force) {
+      std::string dotted(value);
+      std::replace(dotted.begin(), dotted.end(), ',', '.');
+      return code + "=" + std::string(value) + " writes a decimal with a comma, which the game " +
+             "may crash on: write " + code + "=" + dotted + ", or give --force to keep it";
+    }
+    for (const auto& earlier : *values) {
+      if (earlier.first == index) return code + " is given twice";
+    }
+    values->emplace_back(index, value);
+  }
+  return {};
+}
+
+int presetModeNamed(std::string_view name) {
+  for (const auto& preset : kPresets) {
+    if (name == preset.name) return preset.mode;
+  }
+  return 0;
 }
 
 bool isCommaDecimal(std::string_view value) {

@@ -14,27 +14,26 @@ constexpr const char* kVersionLine = "vehicle-editor " VEHICLE_EDITOR_VERSION "\
 
 constexpr const char* kUsage =
     "Usage: vehicle-editor [--help | --version]\n"
-    "       vehicle-editor [FOLDER/handling.cfg]\n";
+    "       vehicle-editor [-C FOLDER] [FOLDER/handling.cfg]\n";
 
-// After the usage lines of the commands.
+// After the usage lines of the commands: the whole fits one screen of a console window.
 constexpr const char* kHelp =
-    "\n"
-    "Without a command: changes the handling values of one vehicle in handling.cfg,\n"
-    "the Velmora Shores file in the folder it is started in (or the folder of the\n"
-    "handling.cfg given, as when the file is dropped on the program), through\n"
-    "numbered menus; \"0\" at the first menu leaves without editing.\n"
-    "  list    the first word of every vehicle line, in file order\n"
-    "  show    the 32 values of the line whose first word is NAME: code, name, text\n"
-    "  set     gives values by code (B to Z, aa to ag), e.g. set INFERNUS R=2.5;\n"
-    "          --force stores a decimal comma (2,5) as typed\n"
+    "Without a command: changes one vehicle of handling.cfg, the Velmora Shores\n"
+    "file in the folder it is started in (or that of the handling.cfg given, as\n"
+    "when the file is dropped on the program), through numbered menus.\n"
+    "  list, show, get  the names; the 32 values of NAME; just the values of CODEs\n"
+    "  set     values by code (B to Z, aa to ag), e.g. set INFERNUS R=2.5\n"
     "  preset  the super car, super bike or Rhino preset of the menus\n"
-    "  --dry-run  prints the changes and writes nothing\n"
-    "list and show never change a file; set and preset print each change, then\n"
-    "write handling.cfg as the menus do. Exit status: 0 done, 1 not, 2 usage error.\n"
+    "  apply   lines \"NAME CODE=VALUE...\" or \"NAME preset rhino\" from FILE or\n"
+    "          standard input: all checked first, then written at once, or none\n"
+    "  -C FOLDER  (first) runs in FOLDER;  --  ends the options\n"
+    "  --force keeps a decimal comma (2,5);  --dry-run prints and writes nothing\n"
+    "  --wait SECONDS  set, preset, apply wait for another editor (default 30)\n"
+    "Edits print their changes once handling.cfg is written, and write nothing when\n"
+    "no value changes. Exit status: 0 done, 1 not, 2 usage error or refused line.\n"
     "To abandon a run at any prompt without changing anything: Ctrl-C, or end the\n"
-    "input (Ctrl-D; on Windows Ctrl-Z, then Enter).\n"
-    "More in README.md: beside vehicle-editor.exe in the Windows release, in\n"
-    "share/doc/vehicle-editor in the Linux installation, at the top of the sources.\n";
+    "input (Ctrl-D; on Windows Ctrl-Z, then Enter). More in README.md: beside\n"
+    "vehicle-editor.exe, in share/doc/vehicle-editor on Linux, atop the sources.\n";
 
 }  // namespace
 

@@ -58,6 +58,31 @@ void reportNoSavingHere(const std::string& reason) {
               "the game to a folder you may write to.\n");
 }
 
+// How often a run that waits for another editor tries again.
+constexpr int kWaitStepMilliseconds = 100;
+
+// Creates and locks temp.cfg; while another editor holds the lock, tries again for up to
+// waitSeconds, saying once that it waits. A request to stop ends the wait at once: nothing has
+// been created yet.
+platform::CreateResult createTempFileWaiting(std::FILE** temp) {
+  platform::CreateResult result =
+      platform::createLocked(kTempFileName, temp, &tempLock, &tempOutError);
+  for (long waited = 0;
+       result == platform::CreateResult::inUse && waited < static_cast<long>(waitSeconds) * 1000;
+       waited += kWaitStepMilliseconds) {
+    if (waited == 0) {
+      reportNote("another vehicle-editor is editing " + std::string(kHandlingFileName) +
+                 " in this folder; waiting up to " + std::to_string(waitSeconds) +
+                 (waitSeconds == 1 ? " second" : " seconds"));
+    }
+    abandonOnStopRequest();
+    platform::sleepMilliseconds(kWaitStepMilliseconds);
+    platform::holdStopRequests();
+    result = platform::createLocked(kTempFileName, temp, &tempLock, &tempOutError);
+  }
+  return result;
+}
+
 }  // namespace
 
 void startUp() {
@@ -83,7 +108,7 @@ void startUp() {
   if (!handling) return;
   std::fclose(handling);
   std::FILE* temp = nullptr;
-  switch (platform::createLocked(kTempFileName, &temp, &tempLock, &tempOutError)) {
+  switch (createTempFileWaiting(&temp)) {
     case platform::CreateResult::inUse:
       // Its temp.cfg is that editor's work in progress: this run touches nothing.
       refuseToStart("another vehicle-editor is editing " + handlingName + " in this folder");

@@ -79,6 +79,9 @@ extern int exitStatus;
 // 1 when the command line asked for an edit (set or preset): runEditing then makes that edit of
 // the vehicle `vehicleName` instead of showing the menus. Set by runCommandLine.
 extern int commandLineEdit;
+// How long start-up waits, in seconds, for another editor in this folder to finish before it
+// refuses: 0 for the menus, which refuse at once; set by the commands that edit.
+extern int waitSeconds;
 // The values that set gives on the command line, in the order given: the field's index and its
 // new text. Set by runCommandLine, read by runEditing.
 extern std::vector<std::pair<std::size_t, std::string>> commandLineValues;

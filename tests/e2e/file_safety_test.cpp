@@ -3,7 +3,11 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "editor_fixture.h"
 #include "editor_texts.h"
@@ -418,4 +422,72 @@ TEST_F(EditorTest, HandlingFileWithOtherNames) {
     EXPECT_EQ(info.st_nlink, 1u);
     EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
   }
+}
+
+// Commands that edit wait for another editor in the folder to finish (--wait), and then make
+// their edits on the file it left: two at once both succeed. Past the time, the usual refusal.
+TEST_F(EditorTest, CommandsWaitForAnotherEditor) {
+  const auto command = [](const std::vector<std::string>& arguments) {
+    std::vector<std::string> line = editorCommand();
+    line.insert(line.end(), arguments.begin(), arguments.end());
+    return line;
+  };
+  const auto waiting = [](const std::string& seconds) {
+    return "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder; "
+           "waiting up to " +
+           seconds + (seconds == "1" ? " second.\n" : " seconds.\n");
+  };
+  std::vector<std::unique_ptr<ChildProcess>> sets;
+  RunResult late;
+  RunResult impatient;
+  fs::create_directory(root_ / "impatient");
+  fs::create_directory(root_ / "late");
+  const RunResult first = run(editWithPauseAtFinalMenu([&] {
+    impatient = runProgram(command({"preset", "--wait", "0", "rhino", "TANK"}), path(""),
+                           (root_ / "impatient").string(), RunOptions{{{"", nullptr, ""}}});
+    late = runProgram(command({"set", "--wait", "1", "BIKE", "R=1.0"}), path(""),
+                      (root_ / "late").string(), RunOptions{{{"", nullptr, ""}}});
+    for (const char* vehicle : {"STINGER", "TANK"}) {
+      fs::create_directory(root_ / vehicle);
+      sets.push_back(std::make_unique<ChildProcess>(
+          command({"set", vehicle, "R=1.0", "--wait", "20"}), path(""),
+          (root_ / vehicle / "out").string(), (root_ / vehicle / "err").string()));
+    }
+    // Until both say that they wait.
+    for (int tries = 0; tries < 1000; ++tries) {
+      if (foldCrLf(readFile((root_ / "STINGER" / "err").string())) == waiting("20") &&
+          foldCrLf(readFile((root_ / "TANK" / "err").string())) == waiting("20"))
+        break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }));
+  EXPECT_EQ(first.exitStatus, 0);
+  EXPECT_EQ(foldCrLf(impatient.err),
+            "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder; "
+            "handling.cfg was not changed.\n");
+  EXPECT_EQ(impatient.exitStatus, 1);
+  EXPECT_EQ(foldCrLf(late.err),
+            waiting("1") +
+                "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder; "
+                "handling.cfg was not changed.\n");
+  EXPECT_EQ(late.out, "");
+  EXPECT_EQ(late.exitStatus, 1);
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    RunResult result;
+    sets[i]->finish(&result);
+    const std::string vehicle = i == 0 ? "STINGER" : "TANK";
+    SCOPED_TRACE(vehicle);
+    EXPECT_EQ(foldCrLf(result.err), waiting("20"));
+    EXPECT_EQ(foldCrLf(result.out),
+              vehicle + ": fBrakeDeceleration " + (i == 0 ? "10.0" : "5.0") + " -> 1.0\n");
+    EXPECT_EQ(result.exitStatus, 0);
+  }
+  for (const auto& [vehicle, value] : {std::pair<std::string, std::string>{"INFERNUS", "2.5"},
+                                       {"STINGER", "1.0"},
+                                       {"TANK", "1.0"},
+                                       {"BIKE", "12.0"}})
+    EXPECT_EQ(foldCrLf(run(command({"get", vehicle, "R"}), RunOptions{{{"", nullptr, ""}}}).out),
+              value + "\n")
+        << vehicle;
+  EXPECT_FALSE(exists("temp.cfg"));
 }

@@ -264,7 +264,9 @@ TEST_F(EditorTest, HelpAndVersionTouchNoFile) {
       // Every command, on one screen of a console window.
       for (const char* usage :
            {" list\n", " show NAME\n", " set [--force] [--dry-run] NAME",
-            " preset [--dry-run] supercar|superbike|rhino NAME", " [FOLDER/handling.cfg]\n"})
+            " preset [--dry-run] supercar|superbike|rhino NAME", " [FOLDER/handling.cfg]\n",
+            " get NAME CODE...\n", " apply [--force] [--dry-run] [FILE]\n", "-C FOLDER", "--wait",
+            "  --  ends the options"})
         EXPECT_NE(result.out.find(usage), std::string::npos) << usage;
       std::size_t lines = 0;
       for (std::size_t start = 0, end; (end = result.out.find('\n', start)) != std::string::npos;
@@ -593,6 +595,69 @@ TEST_F(EditorTest, FailedEditPrintsNothingOnStandardOutput) {
       << missing.err;
   EXPECT_EQ(missing.exitStatus, 1);
   EXPECT_FALSE(exists("temp.cfg"));
+}
+
+// apply: the edits of many vehicles, from standard input or a file, in one replacement; a line
+// refused, by its words or by the file, changes nothing at all.
+TEST_F(EditorTest, ApplyWritesAllOrNothing) {
+  const std::string rhinoStinger =
+      written("STINGER", "1300.0 2.2 4.8 1.3 0.0 0.0 -0.2 75 1.0",
+              "0.9 0.5 5 200.0 28.0 R P 10.0 0.5 0 32.0 1.4 0.1 0.3 0.09 80000 0.3 -0.1 0.5 0.3",
+              "2004", "1 1");
+  std::string both;
+  for (std::size_t i = 0; i < kLines.size(); ++i)
+    both += (i == 3 ? kInfernusBrakes : i == 7 ? rhinoStinger : kLines[i]) + "\r\n";
+  const std::string fourGoodLines =
+      "# brakes first\nINFERNUS R=1.0\n\nSTINGER preset rhino\n  INFERNUS\tR=2.5 B=1100.0\r\n";
+  const struct {
+    const char* name;
+    std::string input;
+    std::string out;
+    std::string err;
+    int exitStatus;
+    std::string after;
+  } cases[] = {
+      {"four good lines, the last without a line end",
+       fourGoodLines.substr(0, fourGoodLines.size() - 2),
+       "INFERNUS: fBrakeDeceleration 9.0 -> 1.0\nSTINGER: fCollisionDamageMultiplier 0.3 -> 0.09\n"
+       "INFERNUS: fBrakeDeceleration 1.0 -> 2.5\nINFERNUS: fMass 1100.0 -> 1100.0 (unchanged)\n",
+       "", 0, both},
+      {"a fifth line with a vehicle the file lacks", fourGoodLines + "NOSUCHCAR R=1.0\n", "",
+       "vehicle-editor: <stdin>:6: no vehicle line of handling.cfg begins with \"NOSUCHCAR\".\n", 2,
+       originalFile()},
+      {"a fifth line with a decimal comma", fourGoodLines + "TANK R=2,5\n", "",
+       "vehicle-editor: <stdin>:6: R=2,5 writes a decimal with a comma, which the game may crash "
+       "on: write R=2.5, or give --force to keep it.\n",
+       2, originalFile()},
+      {"a fifth line with a preset the editor lacks", fourGoodLines + "TANK preset fast\n", "",
+       "vehicle-editor: <stdin>:6: unknown preset \"fast\"; the presets are supercar, superbike "
+       "and rhino.\n",
+       2, originalFile()},
+      {"nothing to do", "# nothing\n\n", "handling.cfg: no value changes, so it was not written\n",
+       "", 0, originalFile()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeFile(path("handling.cfg"), originalFile());
+    const RunResult result = run(withArguments({"apply"}), RunOptions{{{"", nullptr, c.input}}});
+    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
+    EXPECT_EQ(readFile(path("handling.cfg")), c.after);
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
+  // From a file, with its name in the report.
+  writeFile(path("edits.txt"), "INFERNUS R=2.5\nSTINGER preset rhino\nBIKE\n");
+  const RunResult fromFile = run(withArguments({"apply", "edits.txt"}), kAnswersThatWouldEdit);
+  EXPECT_EQ(fromFile.err,
+            "vehicle-editor: edits.txt:3: the NAME \"BIKE\" needs CODE=VALUE, or preset and the "
+            "preset's name.\n");
+  EXPECT_EQ(fromFile.exitStatus, 2);
+  EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+  writeFile(path("edits.txt"), "INFERNUS R=2.5\nSTINGER preset rhino\n");
+  const RunResult done = run(withArguments({"apply", "edits.txt"}), kAnswersThatWouldEdit);
+  EXPECT_EQ(done.exitStatus, 0);
+  EXPECT_EQ(readFile(path("handling.cfg")), both);
 }
 
 // -C FOLDER: any command, or the menus, in that folder, as if started there.

@@ -1,3 +1,4 @@
+#include "commands/batch.h"
 #include "commands/closest_names.h"
 #include "commands/parser.h"
 #include "flow/run_end.h"
@@ -55,6 +56,10 @@ const Taken kTaken[] = {
     {{"preset", "rhino", "TANK"}, "preset", "TANK", false, false},
     {{"preset", "rhino", "TANK", "--dry-run"}, "preset", "TANK", true, false},
     {{"get", "TANK", "R"}, "get", "TANK", false, false},
+    {{"apply"}, "apply", "", false, false},
+    {{"set", "--wait", "0", "BIKE", "R=1"}, "set", "BIKE", false, false},
+    {{"preset", "rhino", "TANK", "--wait", "3600"}, "preset", "TANK", false, false},
+    {{"apply", "--force", "--dry-run", "edits.txt"}, "apply", "", true, true},
     {{"-C", "game", "show", "TANK"}, "show", "TANK", false, false},
     {{"-C", "game", "-C", "sub"}, nullptr, "", false, false},
     // After "--" every argument is a word, one that begins with "-" too.
@@ -99,6 +104,19 @@ const Refused kRefused[] = {
     {{"get", "TANK"}, "get needs the NAME of a vehicle, then a CODE"},
     {{"get", "TANK", "A"}, "unknown code \"A\"; the codes are B to Z and aa to ag"},
     {{"get", "--dry-run", "TANK", "R"}, "--dry-run does not go with get"},
+    {{"set", "BIKE", "R=1", "--wait"}, "--wait needs SECONDS"},
+    {{"set", "--wait", "3601", "BIKE", "R=1"},
+     "--wait takes whole SECONDS from 0 to 3600, not \"3601\""},
+    {{"set", "--wait", "-1", "BIKE", "R=1"},
+     "--wait takes whole SECONDS from 0 to 3600, not \"-1\""},
+    {{"set", "--wait", "", "BIKE", "R=1"}, "--wait takes whole SECONDS from 0 to 3600, not \"\""},
+    {{"set", "--wait", "1.5", "BIKE", "R=1"},
+     "--wait takes whole SECONDS from 0 to 3600, not \"1.5\""},
+    {{"show", "--wait", "1", "BIKE"}, "--wait does not go with show"},
+    {{"get", "--wait", "1", "BIKE", "R"}, "--wait does not go with get"},
+    {{"list", "--wait", "1"}, "--wait does not go with list"},
+    {{"apply", "a", "b"}, "apply takes one FILE, but got also \"b\""},
+    {{"apply", ""}, "the FILE of apply is empty"},
     {{"-C"}, "-C needs a FOLDER"},
     {{"-C", ""}, "the FOLDER after -C is empty"},
     {{"list", "-C", "game"}, "unknown option \"-C\""},
@@ -145,6 +163,8 @@ TEST(ParseCommand, SetKeepsTheValuesInOrderAndPresetItsMode) {
   EXPECT_EQ(set.values,
             (std::vector<std::pair<std::size_t, std::string>>{{17, "1"}, {1, "2"}, {32, "0"}}));
   EXPECT_EQ(parsed({"preset", "superbike", "BIKE"}).presetMode, 3);
+  EXPECT_EQ(parsed({"set", "BIKE", "R=1"}).waitSeconds, kDefaultWaitSeconds);
+  EXPECT_EQ(parsed({"apply", "--wait", "0012"}).waitSeconds, 12);
 }
 
 TEST(ParseCommand, FoldersCodesAndValuesKeepTheirOrder) {
@@ -171,4 +191,39 @@ TEST(ReportLines, BrokenOnTheConsoleAloneAndOneLineElsewhere) {
   EXPECT_EQ(reportLines(report, false), report);
   EXPECT_EQ(reportLines(report, true),
             "vehicle-editor: " + std::string(50, 'x') + " and more\nwords.\n");
+}
+
+// The lines of apply: each refusal names its line; blank lines and comments count as lines.
+TEST(ParseEditLines, TakesSetAndPresetLinesAndNamesTheFirstRefused) {
+  std::vector<VehicleEdit> edits;
+  EXPECT_EQ(parseEditLines("# c\r\n\nA R=1 B=2\r\n\tB preset rhino\nC X=1", "f", false, &edits),
+            "");
+  ASSERT_EQ(edits.size(), 3u);
+  EXPECT_EQ(edits[0].vehicle, "A");
+  EXPECT_EQ(edits[0].values,
+            (std::vector<std::pair<std::size_t, std::string>>{{17, "1"}, {1, "2"}}));
+  EXPECT_EQ(edits[0].where, "f:3: ");
+  EXPECT_EQ(edits[1].presetMode, 4);
+  EXPECT_EQ(edits[2].where, "f:5: ");
+  const struct {
+    const char* text;
+    const char* why;
+  } refused[] = {
+      {"A R=1\nB\n", "f:2: the NAME \"B\" needs CODE=VALUE, or preset and the preset's name"},
+      {"A preset\n", "f:1: preset needs one of supercar, superbike or rhino, and nothing after it"},
+      {"A preset rhino X=1\n",
+       "f:1: preset needs one of supercar, superbike or rhino, and nothing after it"},
+      {"A preset fast",
+       "f:1: unknown preset \"fast\"; the presets are supercar, superbike and rhino"},
+      {"\n\nA R=", "f:3: no VALUE after R="},
+      {"A R=1,5",
+       "f:1: R=1,5 writes a decimal with a comma, which the game may crash on: write "
+       "R=1.5, or give --force to keep it"},
+  };
+  for (const auto& row : refused) {
+    std::vector<VehicleEdit> none;
+    EXPECT_EQ(parseEditLines(row.text, "f", false, &none), row.why) << row.text;
+  }
+  std::vector<VehicleEdit> forced;
+  EXPECT_EQ(parseEditLines("A R=1,5", "f", true, &forced), "");
 }
