@@ -1,5 +1,6 @@
 #include "commands/batch.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "commands/parser.h"
@@ -15,6 +16,10 @@ constexpr int kRefusedStatus = kUsageErrorStatus;
 
 // The name reports give standard input.
 constexpr const char* kStandardInputName = "<stdin>";
+
+// The most an apply reads: some hundred thousand lines, far more than any game has vehicles.
+// Endless input (a device, a program that never stops) is refused before memory runs out.
+constexpr std::size_t kMaxInputBytes = std::size_t{64} << 20;
 
 std::vector<std::string> wordsOf(std::string_view line) {
   std::vector<std::string> words;
@@ -47,16 +52,17 @@ std::string parseEditLine(const std::vector<std::string>& words, bool force, Veh
   return parseValues(words, force, &edit->values);
 }
 
-// All of `file` (nullptr: it could not be opened) into `text`; false with the reason in `error`.
+// All of `file` into `text`; false with the reason in `error`.
 bool readWhole(std::FILE* file, std::string* text, std::string* error) {
-  if (file == nullptr) {
-    *error = platform::lastErrorText();
-    return false;
-  }
   char buffer[1 << 16];
   std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    if (text->size() + got > kMaxInputBytes) {
+      *error = "it is larger than " + std::to_string(kMaxInputBytes >> 20) + " MiB";
+      return false;
+    }
     text->append(buffer, got);
+  }
   if (std::ferror(file)) {
     *error = platform::lastErrorText();
     return false;
@@ -92,8 +98,13 @@ int runApply(const Command& command) {
   const std::string source = fromInput ? kStandardInputName : command.words[0];
   std::string text;
   std::string error;
+  errno = 0;
   std::FILE* file = fromInput ? stdin : platform::openForReading(source.c_str());
-  const bool read = readWhole(file, &text, &error);
+  if (file == nullptr) {
+    // A folder, or a pipe, of that name is refused with no reason of the system's own.
+    error = errno == 0 ? "it is no file that can be read" : platform::lastErrorText();
+  }
+  const bool read = file != nullptr && readWhole(file, &text, &error);
   if (file != nullptr && !fromInput) std::fclose(file);
   if (!read) {
     reportProblem("could not read " + quoted(source) + ": " + error);

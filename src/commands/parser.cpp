@@ -130,6 +130,11 @@ std::string parseWords(Command* command) {
 std::string quoted(std::string_view text) {
   std::string line(text);
   std::replace_if(line.begin(), line.end(), isFieldSeparator, ' ');
+  // Other control bytes (escape sequences among them) would act on the terminal the report
+  // reaches, or hide what was typed.
+  std::replace_if(
+      line.begin(), line.end(),
+      [](char c) { return (static_cast<unsigned char>(c) < 0x20 || c == 0x7f); }, '?');
   return "\"" + line + "\"";
 }
 

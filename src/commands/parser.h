@@ -54,5 +54,5 @@ int presetModeNamed(std::string_view name);
 // comma and a digit.
 bool isCommaDecimal(std::string_view value);
 
-// `text` in double quotes, on one line.
+// `text` in double quotes, on one line: whitespace as blanks, other control bytes as "?".
 std::string quoted(std::string_view text);

@@ -658,6 +658,11 @@ TEST_F(EditorTest, ApplyWritesAllOrNothing) {
   const RunResult done = run(withArguments({"apply", "edits.txt"}), kAnswersThatWouldEdit);
   EXPECT_EQ(done.exitStatus, 0);
   EXPECT_EQ(readFile(path("handling.cfg")), both);
+  // A folder in place of the file.
+  const RunResult folder = run(withArguments({"apply", "."}), kAnswersThatWouldEdit);
+  EXPECT_EQ(folder.err.rfind("vehicle-editor: could not read \".\": ", 0), 0u) << folder.err;
+  EXPECT_EQ(folder.err.find("Success"), std::string::npos) << folder.err;
+  EXPECT_EQ(folder.exitStatus, 1);
 }
 
 // -C FOLDER: any command, or the menus, in that folder, as if started there.
