@@ -546,6 +546,14 @@ TEST_F(EditorTest, CommandsNeverWriteIntoHandlingFile) {
       EXPECT_FALSE(exists("temp.cfg"));
     }
   }
+  // The handling.cfg of the folder that -C goes to.
+  RunOptions options{{{"", nullptr, ""}}};
+  options.limits.appendOutputTo = path("handling.cfg");
+  options.limits.appended = 1;
+  const RunResult elsewhere =
+      runProgram(withArguments({"-C", "game", "list"}), root_.string(), root_.string(), options);
+  EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+  EXPECT_EQ(elsewhere.exitStatus, 1);
 }
 
 // An edit that changes no value writes nothing: handling.cfg keeps every byte and its time of
@@ -633,6 +641,11 @@ TEST_F(EditorTest, ApplyWritesAllOrNothing) {
        "vehicle-editor: <stdin>:6: unknown preset \"fast\"; the presets are supercar, superbike "
        "and rhino.\n",
        2, originalFile()},
+      // A line whose values stay as they are is not written anew.
+      {"one line changes, one does not", "INFERNUS R=2.5\nBIKE R=12.0 B=400.0\n",
+       "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\nBIKE: fBrakeDeceleration 12.0 -> 12.0 "
+       "(unchanged)\nBIKE: fMass 400.0 -> 400.0 (unchanged)\n",
+       "", 0, fileWithLine(3, kInfernusBrakes)},
       {"nothing to do", "# nothing\n\n", "handling.cfg: no value changes, so it was not written\n",
        "", 0, originalFile()},
   };
