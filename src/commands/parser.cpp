@@ -219,6 +219,10 @@ std::string parseValues(const std::vector<std::string>& words, bool force,
   return {};
 }
 
+std::vector<std::string_view> viewsOf(const std::vector<std::string>& words) {
+  return std::vector<std::string_view>(words.begin(), words.end());
+}
+
 int presetModeNamed(std::string_view name) {
   for (const auto& preset : kPresets) {
     if (name == preset.name) return preset.mode;

@@ -54,5 +54,9 @@ int presetModeNamed(std::string_view name);
 // comma and a digit.
 bool isCommaDecimal(std::string_view value);
 
+// `words` as views, for a command's run function that takes its words so, e.g. in its row:
+// [](const Command& command) { return runCheck(viewsOf(command.words)); }
+std::vector<std::string_view> viewsOf(const std::vector<std::string>& words);
+
 // `text` in double quotes, on one line: whitespace as blanks, other control bytes as "?".
 std::string quoted(std::string_view text);
