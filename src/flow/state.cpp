@@ -21,4 +21,3 @@ int outputLineOpen = 0;
 int exitStatus = 0;
 int commandLineEdit = 0;
 int waitSeconds = 0;
-std::vector<std::pair<std::size_t, std::string>> commandLineValues;

@@ -76,12 +76,10 @@ extern int outputLineOpen;
 // The process's exit status: 1 when the run did not do what the user asked; set by the step
 // that failed, returned by main.
 extern int exitStatus;
-// 1 when the command line asked for an edit (set or preset): runEditing then makes that edit of
-// the vehicle `vehicleName` instead of showing the menus. Set by runCommandLine.
+// 1 when a command (set, preset, apply) makes the edit instead of the menus: start-up and the
+// replacement then leave standard output to its change lines and say what failed in one
+// report. Set by makeEdits.
 extern int commandLineEdit;
 // How long start-up waits, in seconds, for another editor in this folder to finish before it
 // refuses: 0 for the menus, which refuse at once; set by the commands that edit.
 extern int waitSeconds;
-// The values that set gives on the command line, in the order given: the field's index and its
-// new text. Set by runCommandLine, read by runEditing.
-extern std::vector<std::pair<std::size_t, std::string>> commandLineValues;

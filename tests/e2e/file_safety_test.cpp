@@ -454,7 +454,7 @@ TEST_F(EditorTest, CommandsWaitForAnotherEditor) {
           (root_ / vehicle / "out").string(), (root_ / vehicle / "err").string()));
     }
     // Until both say that they wait.
-    for (int tries = 0; tries < 1000; ++tries) {
+    for (int tries = 0; tries < 3000; ++tries) {
       if (foldCrLf(readFile((root_ / "STINGER" / "err").string())) == waiting("20") &&
           foldCrLf(readFile((root_ / "TANK" / "err").string())) == waiting("20"))
         break;
