@@ -4,12 +4,14 @@
 #include <iostream>
 #include <new>
 
+#include "commands/check.h"
 #include "editing/field_table.h"
 #include "editing/value_editor.h"
 #include "flow/console.h"
 #include "flow/dispatcher.h"
 #include "flow/replace_file.h"
 #include "flow/run_end.h"
+#include "flow/startup.h"
 #include "flow/state.h"
 #include "handling/exact_lookup.h"
 #include "handling/line_split.h"
@@ -129,11 +131,13 @@ std::string parseValues(const std::vector<std::string_view>& words, bool force,
     }
     if (value.empty()) return "no VALUE after " + code + "=";
     if (holdsSeparator(value)) return "the value for " + code + " holds whitespace; it is one word";
-    if (isCommaDecimal(value) && !force) {
-      std::string dotted(value);
-      std::replace(dotted.begin(), dotted.end(), ',', '.');
-      return code + "=" + std::string(value) + " writes a decimal with a comma, which the game " +
-             "may crash on: write " + code + "=" + dotted + ", or give --force to keep it";
+    if (!force && !fitsKind(fieldTable[index].kind, value)) {
+      const std::string meant = numberMeant(fieldTable[index].kind, value);
+      if (isCommaDecimal(value) && !meant.empty()) {
+        return code + "=" + std::string(value) + " writes a decimal with a comma, which the " +
+               "game may crash on: write " + code + "=" + meant + ", or give --force to keep it";
+      }
+      return misfitText(index, code + "=" + std::string(value)) + "; give --force to keep it";
     }
     for (const auto& earlier : *values) {
       if (earlier.first == index) return code + " is given twice";
@@ -236,6 +240,7 @@ int afterOutput(int status) {
 // no permission is changed.
 bool openToLook() {
   handlingIn.attach(platform::openForReading(kHandlingFileName));
+  if (handlingIn.isOpen() && fileIsUtf16(handlingIn.file())) refuseUtf16File();
   if (handlingIn.isOpen()) return true;
   reportProblem("could not open " + std::string(kHandlingFileName) + " in " +
                 platform::currentFolder() + "; start the editor in the folder that holds " +
@@ -299,6 +304,11 @@ Command parseCommand(const std::vector<std::string_view>& arguments, bool ignore
   if (arguments.size() == 1 && handlingFileFolder(word, ignoreCase, separators, &command.folder)) {
     command.kind = CommandKind::droppedFile;
     command.path = word;
+    return command;
+  }
+  if (word == "check") {
+    command.kind = CommandKind::check;
+    command.words.assign(arguments.begin() + 1, arguments.end());
     return command;
   }
   if (word == "list") {
@@ -449,6 +459,9 @@ bool runCommand(Command& command, int* status) {
       return enterDroppedFolder(command, status);
     case CommandKind::list:
       *status = listVehicles();
+      return true;
+    case CommandKind::check:
+      *status = runCheck(std::vector<std::string_view>(command.words.begin(), command.words.end()));
       return true;
     case CommandKind::show:
       vehicleName = command.vehicle;

@@ -13,7 +13,7 @@
 // The exit status of a run whose command line the editor could not take.
 inline constexpr int kUsageErrorStatus = 2;
 
-enum class CommandKind { menus, droppedFile, list, show, set, preset, usageError };
+enum class CommandKind { menus, droppedFile, list, show, set, preset, check, usageError };
 
 // What the command line asks for.
 struct Command {
@@ -23,8 +23,9 @@ struct Command {
   int presetMode = 0;                                       // preset: the mode of its menu choice
   bool dryRun = false;                                      // set, preset: write nothing
   std::string path;                                         // droppedFile: as given
-  std::string folder;  // droppedFile: the folder to run in, empty for the current one
-  std::string error;   // usageError: what was wrong
+  std::string folder;              // droppedFile: the folder to run in, empty for the current one
+  std::string error;               // usageError: what was wrong
+  std::vector<std::string> words;  // check: the arguments after its name
 };
 
 // Reads the arguments that follow the program's name. `ignoreCase` and `separators` are the

@@ -60,6 +60,12 @@ void reportNoSavingHere(const std::string& reason) {
 
 }  // namespace
 
+void refuseUtf16File() {
+  writeReport("vehicle-editor: " + std::string(kHandlingFileName) + " " +
+              std::string(kUtf16Advice) + ".\n");
+  std::exit(1);
+}
+
 void startUp() {
   // Before any file is opened: a closed standard stream must not become handling.cfg.
   platform::prepareStandardStreams();
@@ -81,7 +87,9 @@ void startUp() {
   // Started where there is no handling.cfg to read (the wrong folder): nothing is touched.
   std::FILE* handling = platform::openForReading(kHandlingFileName);
   if (!handling) return;
+  const bool utf16 = fileIsUtf16(handling);
   std::fclose(handling);
+  if (utf16) refuseUtf16File();
   std::FILE* temp = nullptr;
   switch (platform::createLocked(kTempFileName, &temp, &tempLock, &tempOutError)) {
     case platform::CreateResult::inUse:
@@ -104,6 +112,11 @@ void startUp() {
   if (!handling) {
     discardTempFile();
     return;
+  }
+  if (fileIsUtf16(handling)) {
+    std::fclose(handling);
+    discardTempFile();
+    refuseUtf16File();
   }
   handlingIn.attach(handling);
   platform::FileStamp opened;

@@ -477,10 +477,14 @@ TEST_F(EditorTest, HostileFileContents) {
   for (const std::string& line : lines)
     file += line + "\n";
   file.pop_back();
+  // A CR alone ends a line too, and comes back as CR LF like every line end.
   const auto edited = [&](std::size_t number, const std::string& line) {
     std::string bytes;
-    for (std::size_t i = 0; i < lines.size(); ++i)
-      bytes += (i == number ? line : lines[i]) + "\r\n";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      for (const char c : i == number ? line : lines[i])
+        bytes += c == '\r' ? std::string("\r\n") : std::string(1, c);
+      bytes += "\r\n";
+    }
     return bytes;
   };
   const std::string twentyXs = "x x x x x x x x x x x x x x x x x x x x";
@@ -493,6 +497,7 @@ TEST_F(EditorTest, HostileFileContents) {
     std::string input;
     std::string after;
     long cpuSeconds = 0;
+    std::string err = "";
   } cases[] = {
       {"an ordinary line among them", kTargetEdit, edited(7, kEditedTarget)},
       {"a 1 MB name that a 10 MB line almost holds", "1 " + nearMatch + " LONG B 1 0 0",
@@ -518,7 +523,23 @@ TEST_F(EditorTest, HostileFileContents) {
       {"bytes 0x80 to 0xFF and NUL, typed and read", "1 \x80\xff C \xe9t\xe9\xff 0 0",
        edited(4,
               written(std::string("BYTES\0\x80\xff\xfe", 9),
-                      "value \xe9t\xe9\xff" + std::string(7, ' '), std::string(19, ' '), "", " "))},
+                      "value \xe9t\xe9\xff" + std::string(7, ' '), std::string(19, ' '), "", " ")),
+       0,
+       reported(std::string("vehicle-editor: note: \"\x80\xff\" was found inside line 5, the line "
+                            "of BYTES\0\x80\xff\xfe.\n",
+                            75) +
+                "vehicle-editor: note: \"\xe9t\xe9\xff\" does not fit Dimensions.x, which takes a "
+                "decimal number with a dot, such as 2.5; it is stored as typed.\n")},
+      // A CR alone ends a line: only the line after it is the one named.
+      {"a line after a CR alone", "1 inside B 9 0 0",
+       [&] {
+         std::string after = edited(99, "");
+         const std::string inside = "\r\ninside\r\n";
+         return after.replace(
+             after.find(inside), inside.size(),
+             "\r\n" + written("inside", "9" + std::string(8, ' '), std::string(19, ' '), "", " ") +
+                 "\r\n");
+       }()},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -527,7 +548,7 @@ TEST_F(EditorTest, HostileFileContents) {
     if (!underWine()) options.limits.cpuSeconds = c.cpuSeconds;
     const RunResult result = run(options);
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.err, c.err);
     EXPECT_TRUE(readFile(path("handling.cfg")) == c.after) << "handling.cfg differs";
   }
 }

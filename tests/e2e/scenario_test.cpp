@@ -21,7 +21,23 @@ struct Scenario {
   std::string out;
   std::string handlingAfter;        // empty: handling.cfg keeps its bytes
   std::string handlingBefore = "";  // empty: originalFile()
+  std::string err = "";             // the notes on standard error
 };
+
+// originalFile() with the line end after line `number` (from 0) made a CR alone.
+std::string withLoneCrAfter(std::size_t number) {
+  std::string bytes;
+  for (std::size_t i = 0; i < kLines.size(); ++i)
+    bytes += kLines[i] + (i == number ? "\r" : "\r\n");
+  return bytes;
+}
+std::string note(const std::string& text) {
+  return reported("vehicle-editor: note: " + text + ".\n");
+}
+const std::string kRumpoWithBrakes =
+    written("RUMPO", "1500.0 2.0 5.0 2.2 0.0 0.1 -0.2 80 0.8",
+            "0.8 0.5 4 160.0 20.0 R D 2.5 0.5 0 30.0 1.2 0.1 0.2 0.3 20000 0.3 -0.1 0.5 0.2",
+            "4001", "1 1");
 
 const std::string kBom = "\xEF\xBB\xBF";
 const std::string kSuperRumpo =
@@ -54,7 +70,13 @@ const Scenario kScenarios[] = {
      fileWithLine(7, written("STINGER", "1,5 2.2 4.8 1.3 0.0 0.0 -0.2 75 1.0",
                              "0.9 0.5 5 200.0 28.0 R P 10.0 0.5 0 32.0 1.4 0.1 0.10 0.3 80000 "
                              "0.3 -0.1 0.5 0.3",
-                             "2004", "1 0.50"))},
+                             "2004", "1 0.50")),
+     "",
+     note("\"STING\" was found inside line 8, the line of STINGER") +
+         note("\"1,5\" does not fit fMass, which takes a decimal number with a dot, such as 2.5; "
+              "it is stored as typed") +
+         note("\"0.50\" does not fit rear lights, which takes a whole number, such as 5; it is "
+              "stored as typed")},
     {"lookup passes over marker lines, small letters and unknown words",
      "1 marker rumpo NOSUCH RUMP R 7.0 0 0",
      kFirstMenu + kAskManual + kVehicle + kVehicle + kVehicle + kVehicle + kValueIntro + kValue +
@@ -63,13 +85,15 @@ const Scenario kScenarios[] = {
      fileWithLine(2, written("RUMPO", "1500.0 2.0 5.0 2.2 0.0 0.1 -0.2 80 0.8",
                              "0.8 0.5 4 160.0 20.0 R D 7.0 0.5 0 30.0 1.2 0.1 0.2 0.3 20000 0.3 "
                              "-0.1 0.5 0.2",
-                             "4001", "1 1"))},
+                             "4001", "1 1")),
+     "", note("\"RUMP\" was found inside line 3, the line of RUMPO")},
     {"a word that matches a value takes that line", "4 110000 0 ",
      kFirstMenu + kAskRhino + kVehicle + kFinalMenu + kChoice + kDone,
      fileWithLine(6, written("TANK", "10000.0 3.0 6.0 2.0 0.0 0.0 0.0 99 0.5",
                              "0.5 0.5 3 90.0 10.0 4 D 5.0 0.5 0 25.0 1.0 0.1 0.2 0.09 110000 0.2 "
                              "-0.1 0.5 0.0",
-                             "40000", "0 0"))},
+                             "40000", "0 0")),
+     "", note("\"110000\" was found inside line 7, the line of TANK")},
     {"super car on a light car", "2\nRUMPO\n0\n",
      kFirstMenu + kAskSuperCar + kVehicle + kFinalMenu + kChoice + kDone,
      fileWithLine(2, kSuperRumpo)},
@@ -96,6 +120,34 @@ const Scenario kScenarios[] = {
                              "0.9 0.5 5 200.0 28.0 R P 10.0 0.5 0 32.0 1.4 0.1 0.3 0.09 80000 0.3 "
                              "-0.1 0.5 0.3",
                              "2004", "1 1"))},
+    // A CR alone ends the line before INFERNUS's, and comes back as CR LF.
+    {"a line ended by a CR alone", "1\nINFERNUS\nR\n2.5\n0\n0\n",
+     kFirstMenu + kAskManual + kVehicle + kValueIntro + kValue +
+         changing("fBrakeDeceleration", "9.0") + kAfterEditMenu + kChoice + kFinalMenu + kChoice +
+         kDone,
+     fileWithLine(3, kInfernusBrakes), withLoneCrAfter(2)},
+    // "0" typed to go back: the first line holding a 0 is taken, and the note says which.
+    {"a word found inside a line is named on standard error", "1 0 R 2.5 0 0",
+     kFirstMenu + kAskManual + kVehicle + kValueIntro + kValue +
+         changing("fBrakeDeceleration", "7.0") + kAfterEditMenu + kChoice + kFinalMenu + kChoice +
+         kDone,
+     fileWithLine(2, kRumpoWithBrakes), "",
+     note("\"0\" was found inside line 3, the line of RUMPO")},
+    // A comment indented by a tab: the menus still take it, and the note shows the trap.
+    {"an indented comment that holds the word", "1 BIKE C 9 0 0",
+     kFirstMenu + kAskManual + kVehicle + kValueIntro + kValue + changing("Dimensions.x", "tuned") +
+         kAfterEditMenu + kChoice + kFinalMenu + kChoice + kDone,
+     fileWithLine(4, written(";", "BIKE 9" + std::string(7, ' '), std::string(19, ' '), "", " ")),
+     originalFile().replace(originalFile().find("\r\n\r\n") + 2, 0, "\t; BIKE tuned"),
+     note("\"BIKE\" was found inside line 5, a line indented before \";\"")},
+    {"a name that begins two vehicle lines", "2 STINGER 0",
+     kFirstMenu + kAskSuperCar + kVehicle + kFinalMenu + kChoice + kDone,
+     fileWithLine(7, written("STINGER", "2000.0 2.2 4.8 1.3 0.0 0.0 0.0 75 2.0",
+                             "1.0 0.50 5 350.0 99.0 R P 10.0 0.5 0 32.0 1.4 0.1 0.3 0.3 80000 "
+                             "0.3 -0.15 0.5 0.3",
+                             "2004", "1 1")) +
+         "STINGER 1\r\n",
+     originalFile() + "\r\nSTINGER 1", note("line 8 is taken; STINGER also begins line 9")},
     {"credits first, then cancel to menu still writes", "5 1 INFERNUS R 2.5 0 1 0",
      kFirstMenu + kCredits + kMainMenu + kChoice + kAskManual + kVehicle + kValueIntro + kValue +
          changing("fBrakeDeceleration", "9.0") + kAfterEditMenu + kChoice + kFinalMenu + kChoice +
@@ -113,7 +165,7 @@ TEST_F(EditorTest, Scenarios) {
     writeFile(path("handling.cfg"), before);
     const RunResult result = run(scenario.input);
     EXPECT_EQ(result.out, scenario.out);
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.err, scenario.err);
     EXPECT_EQ(result.exitStatus, 0);
     const std::string expected = scenario.handlingAfter.empty() ? before : scenario.handlingAfter;
     EXPECT_EQ(readFile(path("handling.cfg")), expected);
