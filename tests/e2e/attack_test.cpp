@@ -754,3 +754,102 @@ TEST_F(EditorTest, AMillionInvalidAnswers) {
           << " ms; peak memory " << many << " KiB, against " << few << " KiB after ten.";
   report("answers", figures.str());
 }
+
+// A handling.cfg saved as UTF-16 ("Unicode" in Notepad): every run and every command refuses it
+// in one line before anything is touched, the read-only mode of the file included; check reports
+// it as its finding.
+TEST_F(EditorTest, FilesThatAreNotEightBitText) {
+  const std::string refused =
+      "vehicle-editor: handling.cfg is UTF-16 (\"Unicode\"); save it as ANSI or UTF-8.\n";
+  std::string dropped = path("handling.cfg");
+  if (underWine()) {
+    std::replace(dropped.begin(), dropped.end(), '/', '\\');
+    dropped = "Z:" + dropped;
+  }
+  const std::vector<std::vector<std::string>> commands = {
+      {},
+      {"list"},
+      {"show", "RUMPO"},
+      {"set", "RUMPO", "B=1"},
+      {"set", "--dry-run", "RUMPO", "B=1"},
+      {"preset", "rhino", "RUMPO"},
+      {"check"},
+      {dropped},
+  };
+  for (const std::string start : {"\xFF\xFE", "\xFE\xFF"}) {
+    // "RUMPO 1" with a 0 byte beside every letter, on whichever side.
+    std::string file = start;
+    for (const char c : std::string("RUMPO 1\r\n"))
+      file += start[0] == '\xFF' ? std::string(1, c) + '\0' : '\0' + std::string(1, c);
+    for (const auto& arguments : commands) {
+      SCOPED_TRACE((arguments.empty() ? "menus" : arguments[0]) + " " + start);
+      writeFile(path("handling.cfg"), file);
+      chmod(path("handling.cfg").c_str(), 0444);
+      std::vector<std::string> command = editorCommand();
+      command.insert(command.end(), arguments.begin(), arguments.end());
+      const RunResult result = run(command, RunOptions{{{"", nullptr, "2 RUMPO 0\n"}}});
+      const bool check = !arguments.empty() && arguments[0] == "check";
+      EXPECT_EQ(result.out, check ? "handling.cfg:1: the file is UTF-16 (\"Unicode\"); save it "
+                                    "as ANSI or UTF-8\n"
+                                  : "");
+      EXPECT_EQ(result.err, check ? "" : refused);
+      EXPECT_EQ(result.exitStatus, 1);
+      EXPECT_EQ(readFile(path("handling.cfg")), file);
+      EXPECT_EQ(mode("handling.cfg"), 0444u);
+      EXPECT_FALSE(exists("temp.cfg"));
+    }
+  }
+}
+
+// check only reads: it writes nothing into handling.cfg, even when told to, and says why it could
+// not look.
+TEST_F(EditorTest, CheckOnlyReads) {
+  RunOptions intoHandling{{{"", nullptr, ""}}};
+  intoHandling.limits.appendOutputTo = path("handling.cfg");
+  intoHandling.limits.appended = 1;
+  RunOptions errorsIntoHandling = intoHandling;
+  errorsIntoHandling.limits.appended = 2;
+  const std::string refused =
+      "vehicle-editor: check writes nothing into handling.cfg, which it reads\n";
+  std::string folder = path("");
+  folder.pop_back();
+  const struct {
+    const char* name;
+    bool underWine;
+    RunOptions options;
+    std::function<void()> prepare;
+    std::string out;
+    std::string err;
+    int exitStatus;
+  } cases[] = {
+      {"output appended to handling.cfg", false, intoHandling, nullptr, "", refused, 2},
+      {"errors appended to handling.cfg", false, errorsIntoHandling, nullptr, refused, "", 2},
+      {"no handling.cfg", false, RunOptions{{{"", nullptr, ""}}},
+       [&] { fs::remove(path("handling.cfg")); }, "",
+       "vehicle-editor: could not open handling.cfg in " + folder +
+           "; start the editor in the folder that holds handling.cfg.\n",
+       1},
+      {"a file of CRs alone", true, RunOptions{{{"", nullptr, ""}}},
+       [&] { writeFile(path("handling.cfg"), "\r\r"); },
+       "handling.cfg:1: a CR alone ends this line; the game may not take it for a line end\n"
+       "handling.cfg:2: a CR alone ends this line; the game may not take it for a line end\n",
+       "", 1},
+  };
+  for (const auto& c : cases) {
+    if (underWine() && !c.underWine) continue;
+    SCOPED_TRACE(c.name);
+    writeFile(path("handling.cfg"), originalFile());
+    if (c.prepare) c.prepare();
+    const std::string before = exists("handling.cfg") ? readFile(path("handling.cfg")) : "";
+    std::vector<std::string> command = editorCommand();
+    command.push_back("check");
+    const RunResult result = run(command, c.options);
+    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(result.err, reported(c.err));
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
+    if (!before.empty()) {
+      EXPECT_EQ(readFile(path("handling.cfg")), before);
+    }
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
+}

@@ -313,9 +313,9 @@ TEST_F(EditorTest, HelpAndVersionTouchNoFile) {
       for (const char* fact : {"handling.cfg", "Ctrl-C", "Ctrl-D", "Ctrl-Z", "README.md"})
         EXPECT_NE(result.out.find(fact), std::string::npos) << fact;
       // Every command, on one screen of a console window.
-      for (const char* usage :
-           {" list\n", " show NAME\n", " set [--force] [--dry-run] NAME",
-            " preset [--dry-run] supercar|superbike|rhino NAME", " [FOLDER/handling.cfg]\n"})
+      for (const char* usage : {" list\n", " show NAME\n", " set [--force] [--dry-run] NAME",
+                                " preset [--dry-run] supercar|superbike|rhino NAME",
+                                " [FOLDER/handling.cfg]\n", " check "})
         EXPECT_NE(result.out.find(usage), std::string::npos) << usage;
       std::size_t lines = 0;
       for (std::size_t start = 0, end; (end = result.out.find('\n', start)) != std::string::npos;
@@ -404,8 +404,18 @@ struct CommandScenario {
   std::string out;
   std::string err;
   int exitStatus;
-  std::string handlingAfter;  // empty: the folder is left exactly as it was
+  std::string handlingAfter;        // empty: the folder is left exactly as it was
+  std::string handlingBefore = "";  // empty: originalFile()
 };
+
+// originalFile() with a comment indented by a tab that names BIKE, and a second TANK line.
+const std::string kWithTraps =
+    originalFile().replace(originalFile().find("\r\n\r\n") + 2, 0, "\t; BIKE tuned by hand") +
+    "\r\nTANK 1.0";
+const std::string kTrapsChecked =
+    "handling.cfg:5: a line indented before \";\": the menus may take it for a vehicle line\n"
+    "handling.cfg:9: TANK has 2 columns; a vehicle line has 33\n"
+    "handling.cfg:9: TANK also begins line 7, which the editor takes\n";
 
 const CommandScenario kCommandScenarios[] = {
     {{"list"}, "RUMPO\nINFERNUS\nBIKE\nTANK\nSTINGER\n", "", 0, ""},
@@ -482,6 +492,54 @@ const CommandScenario kCommandScenarios[] = {
     {{"show", "--quiet", "BIKE"}, "", usage("unknown option \"--quiet\""), 2, ""},
     {{"show", "BIKE", "TANK"}, "", usage("show takes one NAME, but got also \"TANK\""), 2, ""},
     {{"nowhere/handling.cfg"}, "", usage("there is no file \"nowhere/handling.cfg\""), 2, ""},
+    // A comment indented by a tab is no vehicle line for the commands.
+    {{"list"}, "RUMPO\nINFERNUS\nBIKE\nTANK\nSTINGER\nTANK\n", "", 0, "", kWithTraps},
+    {{"show", ";"},
+     "",
+     "vehicle-editor: no vehicle line of handling.cfg begins with \";\".\n",
+     1,
+     "",
+     kWithTraps},
+    // A name that begins two vehicle lines: the first is taken, and the note says so.
+    {{"set", "--dry-run", "TANK", "R=6.0"},
+     "TANK: fBrakeDeceleration 5.0 -> 6.0\nDry run: handling.cfg was not changed.\n",
+     "vehicle-editor: note: line 7 is taken; TANK also begins line 9.\n",
+     0,
+     "",
+     kWithTraps},
+    // A value that does not fit its column: refused, and advice only for the number meant.
+    {{"set", "INFERNUS", "B=1,100.5"},
+     "",
+     usage("B=1,100.5 does not fit fMass, which takes a decimal number with a dot, such as 2.5; "
+           "give --force to keep it"),
+     2,
+     ""},
+    {{"set", "INFERNUS", "R==2.5"},
+     "",
+     usage("R==2.5 does not fit fBrakeDeceleration, which takes a decimal number with a dot, "
+           "such as 2.5; give --force to keep it"),
+     2,
+     ""},
+    {{"set", "INFERNUS", "P=X"},
+     "",
+     usage("P=X does not fit TransmissionData.nDriveType, which takes F, R or 4 (front, rear or "
+           "four-wheel drive); give --force to keep it"),
+     2,
+     ""},
+    {{"set", "--dry-run", "--force", "INFERNUS", "B=abc"},
+     "INFERNUS: fMass 1100.0 -> abc\nDry run: handling.cfg was not changed.\n",
+     "",
+     0,
+     ""},
+    {{"check"}, "", "", 0, ""},
+    {{"check"}, kTrapsChecked, "", 1, "", kWithTraps},
+    {{"check"},
+     "handling.cfg:3: a CR alone ends this line; the game may not take it for a line end\n",
+     "",
+     1,
+     "",
+     fileWithLine(99, "").replace(fileWithLine(99, "").find("\r\nINFERNUS"), 2, "\r")},
+    {{"check", "all"}, "", usage("check takes nothing more, but got \"all\""), 2, ""},
 };
 
 }  // namespace
@@ -494,7 +552,8 @@ TEST_F(EditorTest, Commands) {
     for (const std::string& argument : scenario.arguments)
       trace += argument + " ";
     SCOPED_TRACE(trace);
-    writeFile(path("handling.cfg"), originalFile());
+    writeFile(path("handling.cfg"),
+              scenario.handlingBefore.empty() ? originalFile() : scenario.handlingBefore);
     chmod(path("handling.cfg").c_str(), 0444);
     const std::string before = folderState(root_ / "game");
     const RunResult result = run(withArguments(scenario.arguments), kAnswersThatWouldEdit);
