@@ -148,6 +148,15 @@ const Scenario kScenarios[] = {
                              "2004", "1 1")) +
          "STINGER 1\r\n",
      originalFile() + "\r\nSTINGER 1", note("line 8 is taken; STINGER also begins line 9")},
+    // The typed word is only in the later of two lines of one name: the earlier one is named too.
+    {"a word inside the later of two lines of one name", "4 ZZZ 0",
+     kFirstMenu + kAskRhino + kVehicle + kFinalMenu + kChoice + kDone,
+     fileWithLine(99, "") + written("TANK", "1.0 ZZZ" + std::string(7, ' '),
+                                    std::string(14, ' ') + "0.09" + std::string(5, ' '), "", " ") +
+         "\r\n",
+     originalFile() + "\r\nTANK 1.0 ZZZ",
+     note("\"ZZZ\" was found inside line 9, the line of TANK") +
+         note("line 9 is taken; TANK also begins line 7")},
     {"credits first, then cancel to menu still writes", "5 1 INFERNUS R 2.5 0 1 0",
      kFirstMenu + kCredits + kMainMenu + kChoice + kAskManual + kVehicle + kValueIntro + kValue +
          changing("fBrakeDeceleration", "9.0") + kAfterEditMenu + kChoice + kFinalMenu + kChoice +
