@@ -101,8 +101,7 @@ const char* expectedForm(ValueKind kind) {
 std::string numberMeant(ValueKind kind, std::string_view value) {
   if (kind != ValueKind::decimal) return {};
   const std::size_t comma = value.find(',');
-  if (comma == std::string_view::npos || value.find_first_of(",.", comma + 1) != value.npos)
-    return {};
+  if (comma == std::string_view::npos) return {};
   const std::string_view whole = withoutMinus(value.substr(0, comma));
   const std::string_view fraction = value.substr(comma + 1);
   // 1,100 may be eleven hundred written the English way: only a 0 before the comma, or other
