@@ -6,8 +6,8 @@
 // stamp. Says before the banner when temp.cfg cannot be created. Ends the run at once, touching
 // nothing, when another editor is at work in the folder, when handling.cfg is a link to
 // temp.cfg, when the editor's own output goes into handling.cfg, or when handling.cfg is saved
-// as UTF-16. Leaves handlingIn closed,
-// and no temp.cfg of its own, when handling.cfg cannot be opened.
+// as UTF-16. Leaves handlingIn closed, and no temp.cfg of its own, when handling.cfg cannot be
+// opened.
 void startUp();
 
 // Says that handling.cfg could not be opened, in which folder the editor looked for it, and
