@@ -151,8 +151,9 @@ const Scenario kScenarios[] = {
     // The typed word is only in the later of two lines of one name: the earlier one is named too.
     {"a word inside the later of two lines of one name", "4 ZZZ 0",
      kFirstMenu + kAskRhino + kVehicle + kFinalMenu + kChoice + kDone,
-     fileWithLine(99, "") + written("TANK", "1.0 ZZZ" + std::string(7, ' '),
-                                    std::string(14, ' ') + "0.09" + std::string(5, ' '), "", " ") +
+     fileWithLine(99, "") +
+         written("TANK", "1.0 ZZZ" + std::string(7, ' '),
+                 std::string(14, ' ') + "0.09" + std::string(5, ' '), "", " ") +
          "\r\n",
      originalFile() + "\r\nTANK 1.0 ZZZ",
      note("\"ZZZ\" was found inside line 9, the line of TANK") +
@@ -420,10 +421,12 @@ struct CommandScenario {
 // originalFile() with a comment indented by a tab that names BIKE, and a second TANK line.
 const std::string kWithTraps =
     originalFile().replace(originalFile().find("\r\n\r\n") + 2, 0, "\t; BIKE tuned by hand") +
-    "\r\nTANK 1.0";
+    "\r\nTANK 1,0";
 const std::string kTrapsChecked =
     "handling.cfg:5: a line indented before \";\": the menus may take it for a vehicle line\n"
     "handling.cfg:9: TANK has 2 columns; a vehicle line has 33\n"
+    "handling.cfg:9: TANK: \"1,0\" does not fit fMass, which takes a decimal number with a dot, "
+    "such as 2.5\n"
     "handling.cfg:9: TANK also begins line 7, which the editor takes\n";
 
 const CommandScenario kCommandScenarios[] = {
