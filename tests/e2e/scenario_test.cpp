@@ -591,6 +591,15 @@ TEST_F(EditorTest, Commands) {
   EXPECT_EQ(result.exitStatus, 1);
 }
 
+// The sample handling.cfg that comes with the editor has nothing for check to report.
+TEST_F(EditorTest, TheSamplePassesCheck) {
+  writeFile(path("handling.cfg"), readFile(VEHICLE_EDITOR_SAMPLE));
+  const RunResult result = run(withArguments({"check"}), kAnswersThatWouldEdit);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.exitStatus, 0);
+}
+
 // set writes exactly the file that the menus write for the same values: both runs start from the
 // same file, and the files they leave are compared byte for byte, with their permission bits.
 TEST_F(EditorTest, SetWritesWhatTheMenusWrite) {
