@@ -76,7 +76,7 @@ void LineReader::endLine(const char* start, std::size_t length, LineEnd end,
   if (spanning_.empty()) {
     *line = std::string_view(start, length);
   } else {
-    if (length > 0) spanning_.append(start, length);
+    spanning_.append(start, length);
     *line = spanning_;
   }
 }
@@ -127,7 +127,7 @@ bool LineReader::nextLine(std::string_view* line) {
     }
     if (atEnd_) {
       if (spanning_.empty() && !crAtEnd) return false;
-      endLine(nullptr, 0, crAtEnd ? LineEnd::cr : LineEnd::none, line);
+      endLine(buffer_.data(), 0, crAtEnd ? LineEnd::cr : LineEnd::none, line);
       return true;
     }
     if (!fill()) return false;

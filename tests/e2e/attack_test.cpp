@@ -811,6 +811,9 @@ TEST_F(EditorTest, CheckOnlyReads) {
   intoHandling.limits.appended = 1;
   RunOptions errorsIntoHandling = intoHandling;
   errorsIntoHandling.limits.appended = 2;
+  // Past a file size limit, as on a full disk: the findings could not all be written.
+  RunOptions fileSizeLimit{{{"", nullptr, ""}}};
+  fileSizeLimit.limits.fileSizeLimit = 3;
   const std::string refused =
       "vehicle-editor: check writes nothing into handling.cfg, which it reads\n";
   std::string folder = path("");
@@ -836,6 +839,8 @@ TEST_F(EditorTest, CheckOnlyReads) {
        "handling.cfg:1: a CR alone ends this line; the game may not take it for a line end\n"
        "handling.cfg:2: a CR alone ends this line; the game may not take it for a line end\n",
        "", 1},
+      {"output that cannot be written", false, fileSizeLimit,
+       [&] { writeFile(path("handling.cfg"), "\r\r"); }, "han", "veh", 1},
   };
   for (const auto& c : cases) {
     if (underWine() && !c.underWine) continue;
