@@ -4,6 +4,7 @@
 #include <new>
 
 #include "commands/batch.h"
+#include "commands/check.h"
 #include "commands/editing.h"
 #include "commands/looking.h"
 #include "commands/parser.h"
@@ -25,6 +26,8 @@ const CommandEntry kCommands[] = {
      CommandWords::presetName, runPreset},
     {"apply", "apply [--force] [--dry-run] [FILE]", kForceOption | kDryRunOption | kWaitOption,
      CommandWords::file, runApply},
+    {"check", "check", kNoOptions, CommandWords::any,
+     [](const Command& command) { return runCheck(viewsOf(command.words)); }},
 };
 
 // Goes to the folder of a dropped handling.cfg; true, with the status, when the run ends here.

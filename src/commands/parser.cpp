@@ -4,6 +4,7 @@
 
 #include "commands/closest_names.h"
 #include "editing/field_table.h"
+#include "editing/value_kind.h"
 #include "flow/state.h"
 #include "handling/line_split.h"
 
@@ -205,11 +206,13 @@ std::string parseValues(const std::vector<std::string>& words, bool force,
     }
     if (value.empty()) return "no VALUE after " + code + "=";
     if (holdsSeparator(value)) return "the value for " + code + " holds whitespace; it is one word";
-    if (isCommaDecimal(value) && !force) {
-      std::string dotted(value);
-      std::replace(dotted.begin(), dotted.end(), ',', '.');
-      return code + "=" + std::string(value) + " writes a decimal with a comma, which the game " +
-             "may crash on: write " + code + "=" + dotted + ", or give --force to keep it";
+    if (!force && !fitsKind(fieldTable[index].kind, value)) {
+      const std::string meant = numberMeant(fieldTable[index].kind, value);
+      if (isCommaDecimal(value) && !meant.empty()) {
+        return code + "=" + std::string(value) + " writes a decimal with a comma, which the " +
+               "game may crash on: write " + code + "=" + meant + ", or give --force to keep it";
+      }
+      return misfitText(index, code + "=" + std::string(value)) + "; give --force to keep it";
     }
     for (const auto& earlier : *values) {
       if (earlier.first == index) return code + " is given twice";

@@ -6,6 +6,7 @@
 #include "commands/parser.h"
 #include "editing/field_table.h"
 #include "flow/run_end.h"
+#include "flow/startup.h"
 #include "flow/state.h"
 #include "handling/exact_lookup.h"
 #include "handling/line_split.h"
@@ -27,6 +28,7 @@ std::string readError() {
 
 bool openToLook() {
   handlingIn.attach(platform::openForReading(kHandlingFileName));
+  if (handlingIn.isOpen() && fileIsUtf16(handlingIn.file())) refuseUtf16File();
   if (handlingIn.isOpen()) return true;
   reportProblem("could not open " + std::string(kHandlingFileName) + " in " +
                 platform::currentFolder() + "; start the editor in the folder that holds " +

@@ -3,39 +3,40 @@
 #include "handling/handling_record.h"
 
 const FieldInfo fieldTable[kFieldCount] = {
-    {"", ""},  // the vehicle identifier, never edited
-    {"B", "fMass"},
-    {"C", "Dimensions.x"},
-    {"D", "Dimensions.y"},
-    {"E", "Dimensions.z"},
-    {"F", "CentreOfMass.x"},
-    {"G", "CentreOfMass.y"},
-    {"H", "CentreOfMass.z"},
-    {"I", "nPercentSubmerged"},
-    {"J", "fTractionMultiplier"},
-    {"K", "fTractionLoss"},
-    {"L", "fTractionBias"},
-    {"M", "TransmissionData.nNumberOfGears"},
-    {"N", "TransmissionData.fMaxVelocity"},
-    {"O", "TransmissionData.fEngineAcceleration"},
-    {"P", "TransmissionData.nDriveType"},
-    {"Q", "TransmissionData.nEngineType"},
-    {"R", "fBrakeDeceleration"},
-    {"S", "fBrakeBias"},
-    {"T", "bABS"},
-    {"U", "fSteeringLock"},
-    {"V", "fSuspensionForceLevel"},
-    {"W", "fSuspensionDampingLevel"},
-    {"X", "fSeatOffsetDistance "},  // the trailing space is part of the name as shown
-    {"Y", "fCollisionDamageMultiplier"},
-    {"Z", "nMonetaryValue"},
-    {"aa", "suspension upper limit"},
-    {"ab", "suspension lower limit"},
-    {"ac", "suspension bias between front and rear"},
-    {"ad", "suspension anti-dive multiplier"},
-    {"ae", "flags"},
-    {"af", "front lights"},
-    {"ag", "rear lights"},
+    {"", "", ValueKind::name},  // the vehicle identifier, never edited
+    {"B", "fMass", ValueKind::decimal},
+    {"C", "Dimensions.x", ValueKind::decimal},
+    {"D", "Dimensions.y", ValueKind::decimal},
+    {"E", "Dimensions.z", ValueKind::decimal},
+    {"F", "CentreOfMass.x", ValueKind::decimal},
+    {"G", "CentreOfMass.y", ValueKind::decimal},
+    {"H", "CentreOfMass.z", ValueKind::decimal},
+    {"I", "nPercentSubmerged", ValueKind::whole},
+    {"J", "fTractionMultiplier", ValueKind::decimal},
+    {"K", "fTractionLoss", ValueKind::decimal},
+    {"L", "fTractionBias", ValueKind::decimal},
+    {"M", "TransmissionData.nNumberOfGears", ValueKind::whole},
+    {"N", "TransmissionData.fMaxVelocity", ValueKind::decimal},
+    {"O", "TransmissionData.fEngineAcceleration", ValueKind::decimal},
+    {"P", "TransmissionData.nDriveType", ValueKind::driveType},
+    {"Q", "TransmissionData.nEngineType", ValueKind::engineType},
+    {"R", "fBrakeDeceleration", ValueKind::decimal},
+    {"S", "fBrakeBias", ValueKind::decimal},
+    {"T", "bABS", ValueKind::onOff},
+    {"U", "fSteeringLock", ValueKind::decimal},
+    {"V", "fSuspensionForceLevel", ValueKind::decimal},
+    {"W", "fSuspensionDampingLevel", ValueKind::decimal},
+    {"X", "fSeatOffsetDistance ",
+     ValueKind::decimal},  // the trailing space is part of the name as shown
+    {"Y", "fCollisionDamageMultiplier", ValueKind::decimal},
+    {"Z", "nMonetaryValue", ValueKind::whole},
+    {"aa", "suspension upper limit", ValueKind::decimal},
+    {"ab", "suspension lower limit", ValueKind::decimal},
+    {"ac", "suspension bias between front and rear", ValueKind::decimal},
+    {"ad", "suspension anti-dive multiplier", ValueKind::decimal},
+    {"ae", "flags", ValueKind::hexFlags},
+    {"af", "front lights", ValueKind::whole},
+    {"ag", "rear lights", ValueKind::whole},
 };
 
 std::size_t fieldIndexForCode(std::string_view code) {
@@ -43,4 +44,16 @@ std::size_t fieldIndexForCode(std::string_view code) {
     if (code == fieldTable[index].code) return index;
   }
   return 0;
+}
+
+std::string_view plainName(std::size_t index) {
+  std::string_view name = fieldTable[index].displayName;
+  while (!name.empty() && name.back() == ' ')
+    name.remove_suffix(1);
+  return name;
+}
+
+std::string misfitText(std::size_t index, std::string_view what) {
+  return std::string(what) + " does not fit " + std::string(plainName(index)) + ", which takes " +
+         expectedForm(fieldTable[index].kind);
 }

@@ -1,13 +1,18 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
-// One column of a vehicle line: the code the user types to pick it in the value editor and the
-// name the editor shows for it. The identifier column (index 0) has neither.
+#include "editing/value_kind.h"
+
+// One column of a vehicle line: the code the user types to pick it in the value editor, the
+// name the editor shows for it and the form of value the game reads there. The identifier column
+// (index 0) has neither code nor name.
 struct FieldInfo {
   const char* code;
   const char* displayName;
+  ValueKind kind;
 };
 
 // The 33 columns in line order.
@@ -16,3 +21,10 @@ extern const FieldInfo fieldTable[];
 // The index of the field whose code is exactly `code` ("B" to "Z" are 1 to 25, "aa" to "ag"
 // 26 to 32), or 0 when `code` is no code; index 0 itself has no code.
 std::size_t fieldIndexForCode(std::string_view code);
+
+// The display name of the field at `index` without the blank that ends one, for notes.
+std::string_view plainName(std::size_t index);
+
+// What the editor says of a value that does not fit the field at `index`, shown as `what`: the
+// field's name and what the game expects there.
+std::string misfitText(std::size_t index, std::string_view what);

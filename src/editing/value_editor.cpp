@@ -6,6 +6,7 @@
 #include "editing/field_table.h"
 #include "editing/presets.h"
 #include "flow/console.h"
+#include "flow/note.h"
 #include "flow/state.h"
 
 void editRecord() {
@@ -29,5 +30,8 @@ void editOneValue() {
   std::cout << "\nThe current value is \"" << record[index] << "\".";
   std::cout << "\nWhat should it be? ";
   record[index] = readWord();
+  // The design stores any word; the note says what the game will stumble on.
+  if (!fitsKind(fieldTable[index].kind, record[index]))
+    writeNote(misfitText(index, quotedValue(record[index])) + "; it is stored as typed");
   finished = 1;
 }

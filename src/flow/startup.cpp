@@ -85,6 +85,12 @@ platform::CreateResult createTempFileWaiting(std::FILE** temp) {
 
 }  // namespace
 
+void refuseUtf16File() {
+  writeReport("vehicle-editor: " + std::string(kHandlingFileName) + " " +
+              std::string(kUtf16Advice) + ".\n");
+  std::exit(1);
+}
+
 void startUp() {
   // Before any file is opened: a closed standard stream must not become handling.cfg.
   platform::prepareStandardStreams();
@@ -106,7 +112,9 @@ void startUp() {
   // Started where there is no handling.cfg to read (the wrong folder): nothing is touched.
   std::FILE* handling = platform::openForReading(kHandlingFileName);
   if (!handling) return;
+  const bool utf16 = fileIsUtf16(handling);
   std::fclose(handling);
+  if (utf16) refuseUtf16File();
   std::FILE* temp = nullptr;
   switch (createTempFileWaiting(&temp)) {
     case platform::CreateResult::inUse:
@@ -130,6 +138,11 @@ void startUp() {
   if (!handling) {
     discardTempFile();
     return;
+  }
+  if (fileIsUtf16(handling)) {
+    std::fclose(handling);
+    discardTempFile();
+    refuseUtf16File();
   }
   handlingIn.attach(handling);
   platform::FileStamp opened;

@@ -5,10 +5,15 @@
 // again once the lock is held, makes it writable so that it can be replaced later and notes its
 // stamp. Says before the banner when temp.cfg cannot be created. Ends the run at once, touching
 // nothing, when another editor is at work in the folder, when handling.cfg is a link to
-// temp.cfg, or when the editor's own output goes into handling.cfg. Leaves handlingIn closed,
-// and no temp.cfg of its own, when handling.cfg cannot be opened.
+// temp.cfg, when the editor's own output goes into handling.cfg, or when handling.cfg is saved
+// as UTF-16. Leaves handlingIn closed, and no temp.cfg of its own, when handling.cfg cannot be
+// opened.
 void startUp();
 
 // Says that handling.cfg could not be opened, in which folder the editor looked for it, and
 // where to start it instead.
 void reportMissingHandlingFile();
+
+// Says that handling.cfg is saved as UTF-16 and how to save it readably, and ends the run with
+// exit status 1; the caller has touched nothing or undone what it did.
+[[noreturn]] void refuseUtf16File();

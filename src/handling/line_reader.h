@@ -8,11 +8,28 @@
 
 // The byte-order mark of UTF-8, which some editors put at the start of a text file.
 inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// What the editor says of a file that begins as UTF-16, after the file's name: Notepad's
+// "Unicode" puts a 0 byte beside every letter, which neither the game nor the editor reads.
+inline constexpr std::string_view kUtf16Advice =
+    "is UTF-16 (\"Unicode\"); save it as ANSI or UTF-8";
+
+// Whether `start`, the first bytes of a file, is the byte-order mark of UTF-16: FF FE (little
+// end first, as Notepad saves "Unicode") or FE FF.
+bool isUtf16Start(std::string_view start);
+
+// Whether the file `file` begins as UTF-16. Reads its first two bytes and goes back to its start;
+// false when it cannot tell.
+bool fileIsUtf16(std::FILE* file);
 #include "handling/checksum.h"
 
+// How a line read by LineReader ended.
+enum class LineEnd { none, lf, crLf, cr };
+
 // Reads a file line by line through one large buffer, holding only the current line in memory.
-// A line ends at LF; one CR right before the LF (or before the end of the file) is not part of
-// it. A last line without a line end is still a line; an empty file has no lines.
+// A line ends at LF, at CR LF, or at a CR that no LF follows (as some editors on other systems
+// end lines, or a line pasted from such a file); the line end is not part of the line. A last
+// line without a line end is still a line; an empty file has no lines.
 class LineReader {
  public:
   static constexpr std::size_t kDefaultBufferSize = 1 << 18;
@@ -35,6 +52,8 @@ class LineReader {
   // Stores the next line in `line`, valid until the next call. Returns false at the end of the
   // file or when reading failed (then failed() is true and error() tells why).
   bool next(std::string_view* line);
+  // How the line that next() stored last ended.
+  LineEnd lineEnd() const { return lineEnd_; }
 
   // Whether the file begins with a byte-order mark; known once the first line has been read.
   bool startsWithByteOrderMark() const { return byteOrderMark_; }
@@ -49,6 +68,8 @@ class LineReader {
 
  private:
   bool nextLine(std::string_view* line);
+  // Ends the line of `length` bytes at `start` (after whatever spanning_ holds) with `end`.
+  void endLine(const char* start, std::size_t length, LineEnd end, std::string_view* line);
   // Reads the next piece of the file into the buffer; false when reading failed.
   bool fill();
 
@@ -59,6 +80,7 @@ class LineReader {
   std::size_t end_ = 0;    // one past the last byte read into buffer_
   std::string spanning_;   // a line that began in an earlier fill of the buffer
   Checksum checksum_;
+  LineEnd lineEnd_ = LineEnd::none;
   bool atEnd_ = false;
   bool atFirstLine_ = true;
   bool byteOrderMark_ = false;

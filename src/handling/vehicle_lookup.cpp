@@ -2,9 +2,12 @@
 
 #include <iostream>
 
+#include "editing/value_kind.h"
 #include "flow/console.h"
+#include "flow/note.h"
 #include "flow/run_end.h"
 #include "flow/state.h"
+#include "handling/exact_lookup.h"
 
 namespace {
 
@@ -24,6 +27,17 @@ const LookupTexts kLookupTexts[] = {
     {modeRhino, "\nWhich vehicle do you want to get as much \"health\" as the Rhino? ",
      "\nFor an example: STINGER changes the vehicle Stinger.\n"},
 };
+
+// Says what the typed word took when it is not that line's first word, and which line is taken
+// when its name begins other lines too; then keeps the file as keepLookedUpFile does.
+bool notedFoundLine() {
+  const std::string inside = foundInsideNote(vehicleName, currentLineNumber, currentLine);
+  if (!inside.empty()) writeNote(inside);
+  // A line before the one taken that begins with its name would have been taken, had the typed
+  // word been part of that name.
+  const bool earlierToo = !NameSearch(vehicleName).foundIn(firstWord(currentLine));
+  return keepLookedUpFile(earlierToo);
+}
 
 }  // namespace
 
@@ -67,12 +81,39 @@ bool findVehicleLine(LineReader& in, std::string_view name, std::string* line,
   return false;
 }
 
-bool keepLookedUpFile() {
+bool keepLookedUpFile(bool earlierToo) {
   // Read on to the end: the copy must later read exactly the file the lookup read, not only a
   // file of the same size and times.
-  if (!handlingIn.readToEnd()) return false;
+  const std::string_view name = firstWord(currentLine);
+  const bool named = isVehicleLine(currentLine);
+  SameNameLines same;
+  if (!addSameNameLines(handlingIn, named ? name : std::string_view(), currentLineNumber + 1,
+                        static_cast<std::size_t>(-1), &same) ||
+      !handlingIn.readToEnd())
+    return false;
   handlingChecksum = handlingIn.checksum().value();
+  // The lines before the one taken hold the name only where the typed word was not part of it.
+  if (named && earlierToo) {
+    SameNameLines before;
+    if (!handlingIn.rewind() || !addSameNameLines(handlingIn, name, 0, currentLineNumber, &before))
+      return false;
+    for (const std::size_t number : same.first)
+      before.add(number);
+    before.count += same.count - same.first.size();
+    same = before;
+  }
+  const std::string note = sameNameNote(name, currentLineNumber, same);
+  if (!note.empty()) writeNote(note);
   return true;
+}
+
+std::string foundInsideNote(std::string_view typed, std::size_t number, std::string_view line) {
+  const std::string_view name = firstWord(line);
+  if (typed == name) return {};
+  std::string note =
+      quotedValue(typed) + " was found inside line " + std::to_string(number + 1) + ", ";
+  if (isVehicleLine(line)) return note + "the line of " + cutShort(name);
+  return note + "a line indented before \"" + std::string(name) + "\"";
 }
 
 void lookUpVehicle() {
@@ -83,7 +124,7 @@ void lookUpVehicle() {
     std::cout << "Vehicle: ";
     vehicleName = readWord();
     if (findVehicleLine(handlingIn, vehicleName, &currentLine, &currentLineNumber) &&
-        keepLookedUpFile()) {
+        notedFoundLine()) {
       finished = 1;
     } else if (handlingIn.failed()) {
       abandonRun("could not read " + std::string(kHandlingFileName) + ": " + handlingIn.error());

@@ -32,10 +32,15 @@ bool isMarkerLine(std::string_view line);
 bool findVehicleLine(LineReader& in, std::string_view name, std::string* line,
                      std::size_t* lineNumber);
 
-// Once the vehicle's line has been found in handlingIn: reads on to the end of the file and keeps
-// the checksum of all of it in handlingChecksum, which the copy is checked against. False when
-// reading failed.
-bool keepLookedUpFile();
+// Once the vehicle's line has been found in handlingIn, as currentLine on line currentLineNumber:
+// reads on to the end of the file and keeps the checksum of all of it in handlingChecksum, which
+// the copy is checked against; says which line is taken when the line's first word begins later
+// lines too (and, with `earlierToo`, earlier ones). False when reading failed.
+bool keepLookedUpFile(bool earlierToo = false);
+
+// What the editor says when the word `typed` took line `number` (from 0), `line`, without being
+// its first word: the line taken and its first word. Empty when `typed` is the first word.
+std::string foundInsideNote(std::string_view typed, std::size_t number, std::string_view line);
 
 // Asks for a vehicle with the texts of `mode` until a line of handling.cfg holds the typed word;
 // leaves the line in currentLine, its place in currentLineNumber, the word in vehicleName.

@@ -477,10 +477,14 @@ TEST_F(EditorTest, HostileFileContents) {
   for (const std::string& line : lines)
     file += line + "\n";
   file.pop_back();
+  // A CR alone ends a line too, and comes back as CR LF like every line end.
   const auto edited = [&](std::size_t number, const std::string& line) {
     std::string bytes;
-    for (std::size_t i = 0; i < lines.size(); ++i)
-      bytes += (i == number ? line : lines[i]) + "\r\n";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      for (const char c : i == number ? line : lines[i])
+        bytes += c == '\r' ? std::string("\r\n") : std::string(1, c);
+      bytes += "\r\n";
+    }
     return bytes;
   };
   const std::string twentyXs = "x x x x x x x x x x x x x x x x x x x x";
@@ -493,6 +497,7 @@ TEST_F(EditorTest, HostileFileContents) {
     std::string input;
     std::string after;
     long cpuSeconds = 0;
+    std::string err = "";
   } cases[] = {
       {"an ordinary line among them", kTargetEdit, edited(7, kEditedTarget)},
       {"a 1 MB name that a 10 MB line almost holds", "1 " + nearMatch + " LONG B 1 0 0",
@@ -518,7 +523,23 @@ TEST_F(EditorTest, HostileFileContents) {
       {"bytes 0x80 to 0xFF and NUL, typed and read", "1 \x80\xff C \xe9t\xe9\xff 0 0",
        edited(4,
               written(std::string("BYTES\0\x80\xff\xfe", 9),
-                      "value \xe9t\xe9\xff" + std::string(7, ' '), std::string(19, ' '), "", " "))},
+                      "value \xe9t\xe9\xff" + std::string(7, ' '), std::string(19, ' '), "", " ")),
+       0,
+       reported(std::string("vehicle-editor: note: \"\x80\xff\" was found inside line 5, the line "
+                            "of BYTES\0\x80\xff\xfe.\n",
+                            75) +
+                "vehicle-editor: note: \"\xe9t\xe9\xff\" does not fit Dimensions.x, which takes a "
+                "decimal number with a dot, such as 2.5; it is stored as typed.\n")},
+      // A CR alone ends a line: only the line after it is the one named.
+      {"a line after a CR alone", "1 inside B 9 0 0",
+       [&] {
+         std::string after = edited(99, "");
+         const std::string inside = "\r\ninside\r\n";
+         return after.replace(
+             after.find(inside), inside.size(),
+             "\r\n" + written("inside", "9" + std::string(8, ' '), std::string(19, ' '), "", " ") +
+                 "\r\n");
+       }()},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -527,7 +548,7 @@ TEST_F(EditorTest, HostileFileContents) {
     if (!underWine()) options.limits.cpuSeconds = c.cpuSeconds;
     const RunResult result = run(options);
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.err, c.err);
     EXPECT_TRUE(readFile(path("handling.cfg")) == c.after) << "handling.cfg differs";
   }
 }
@@ -771,4 +792,108 @@ TEST_F(EditorTest, CommandEditsThatFailPrintNoChange) {
   }
   unsetenv("VEHICLE_EDITOR_FAULT");
   unsetenv("LD_PRELOAD");
+// A handling.cfg saved as UTF-16 ("Unicode" in Notepad): every run and every command refuses it
+// in one line before anything is touched, the read-only mode of the file included; check reports
+// it as its finding.
+TEST_F(EditorTest, FilesThatAreNotEightBitText) {
+  const std::string refused =
+      "vehicle-editor: handling.cfg is UTF-16 (\"Unicode\"); save it as ANSI or UTF-8.\n";
+  std::string dropped = path("handling.cfg");
+  if (underWine()) {
+    std::replace(dropped.begin(), dropped.end(), '/', '\\');
+    dropped = "Z:" + dropped;
+  }
+  const std::vector<std::vector<std::string>> commands = {
+      {},
+      {"list"},
+      {"show", "RUMPO"},
+      {"set", "RUMPO", "B=1"},
+      {"set", "--dry-run", "RUMPO", "B=1"},
+      {"preset", "rhino", "RUMPO"},
+      {"check"},
+      {dropped},
+  };
+  for (const std::string start : {"\xFF\xFE", "\xFE\xFF"}) {
+    // "RUMPO 1" with a 0 byte beside every letter, on whichever side.
+    std::string file = start;
+    for (const char c : std::string("RUMPO 1\r\n"))
+      file += start[0] == '\xFF' ? std::string(1, c) + '\0' : '\0' + std::string(1, c);
+    for (const auto& arguments : commands) {
+      SCOPED_TRACE((arguments.empty() ? "menus" : arguments[0]) + " " + start);
+      writeFile(path("handling.cfg"), file);
+      chmod(path("handling.cfg").c_str(), 0444);
+      // Not even a temp.cfg left by another program is touched.
+      writeFile(path("temp.cfg"), "another program's file\r\n");
+      std::vector<std::string> command = editorCommand();
+      command.insert(command.end(), arguments.begin(), arguments.end());
+      const RunResult result = run(command, RunOptions{{{"", nullptr, "2 RUMPO 0\n"}}});
+      const bool check = !arguments.empty() && arguments[0] == "check";
+      EXPECT_EQ(result.out, check ? "handling.cfg:1: the file is UTF-16 (\"Unicode\"); save it "
+                                    "as ANSI or UTF-8\n"
+                                  : "");
+      EXPECT_EQ(result.err, check ? "" : refused);
+      EXPECT_EQ(result.exitStatus, 1);
+      EXPECT_EQ(readFile(path("handling.cfg")), file);
+      EXPECT_EQ(mode("handling.cfg"), 0444u);
+      EXPECT_EQ(readFile(path("temp.cfg")), "another program's file\r\n");
+    }
+  }
+}
+
+// check only reads: it writes nothing into handling.cfg, even when told to, and says why it could
+// not look.
+TEST_F(EditorTest, CheckOnlyReads) {
+  RunOptions intoHandling{{{"", nullptr, ""}}};
+  intoHandling.limits.appendOutputTo = path("handling.cfg");
+  intoHandling.limits.appended = 1;
+  RunOptions errorsIntoHandling = intoHandling;
+  errorsIntoHandling.limits.appended = 2;
+  // Past a file size limit, as on a full disk: the findings could not all be written.
+  RunOptions fileSizeLimit{{{"", nullptr, ""}}};
+  fileSizeLimit.limits.fileSizeLimit = 3;
+  const std::string refused =
+      "vehicle-editor: check writes nothing into handling.cfg, which it reads\n";
+  std::string folder = path("");
+  folder.pop_back();
+  const struct {
+    const char* name;
+    bool underWine;
+    RunOptions options;
+    std::function<void()> prepare;
+    std::string out;
+    std::string err;
+    int exitStatus;
+  } cases[] = {
+      {"output appended to handling.cfg", false, intoHandling, nullptr, "", refused, 2},
+      {"errors appended to handling.cfg", false, errorsIntoHandling, nullptr, refused, "", 2},
+      {"no handling.cfg", false, RunOptions{{{"", nullptr, ""}}},
+       [&] { fs::remove(path("handling.cfg")); }, "",
+       "vehicle-editor: could not open handling.cfg in " + folder +
+           "; start the editor in the folder that holds handling.cfg.\n",
+       1},
+      {"a file of CRs alone", true, RunOptions{{{"", nullptr, ""}}},
+       [&] { writeFile(path("handling.cfg"), "\r\r"); },
+       "handling.cfg:1: a CR alone ends this line; the game may not take it for a line end\n"
+       "handling.cfg:2: a CR alone ends this line; the game may not take it for a line end\n",
+       "", 1},
+      {"output that cannot be written", false, fileSizeLimit,
+       [&] { writeFile(path("handling.cfg"), "\r\r"); }, "han", "veh", 1},
+  };
+  for (const auto& c : cases) {
+    if (underWine() && !c.underWine) continue;
+    SCOPED_TRACE(c.name);
+    writeFile(path("handling.cfg"), originalFile());
+    if (c.prepare) c.prepare();
+    const std::string before = exists("handling.cfg") ? readFile(path("handling.cfg")) : "";
+    std::vector<std::string> command = editorCommand();
+    command.push_back("check");
+    const RunResult result = run(command, c.options);
+    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(result.err, reported(c.err));
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
+    if (!before.empty()) {
+      EXPECT_EQ(readFile(path("handling.cfg")), before);
+    }
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
 }

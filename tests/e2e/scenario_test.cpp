@@ -22,7 +22,23 @@ struct Scenario {
   std::string out;
   std::string handlingAfter;        // empty: handling.cfg keeps its bytes
   std::string handlingBefore = "";  // empty: originalFile()
+  std::string err = "";             // the notes on standard error
 };
+
+// originalFile() with the line end after line `number` (from 0) made a CR alone.
+std::string withLoneCrAfter(std::size_t number) {
+  std::string bytes;
+  for (std::size_t i = 0; i < kLines.size(); ++i)
+    bytes += kLines[i] + (i == number ? "\r" : "\r\n");
+  return bytes;
+}
+std::string note(const std::string& text) {
+  return reported("vehicle-editor: note: " + text + ".\n");
+}
+const std::string kRumpoWithBrakes =
+    written("RUMPO", "1500.0 2.0 5.0 2.2 0.0 0.1 -0.2 80 0.8",
+            "0.8 0.5 4 160.0 20.0 R D 2.5 0.5 0 30.0 1.2 0.1 0.2 0.3 20000 0.3 -0.1 0.5 0.2",
+            "4001", "1 1");
 
 const std::string kBom = "\xEF\xBB\xBF";
 const std::string kSuperRumpo =
@@ -55,7 +71,13 @@ const Scenario kScenarios[] = {
      fileWithLine(7, written("STINGER", "1,5 2.2 4.8 1.3 0.0 0.0 -0.2 75 1.0",
                              "0.9 0.5 5 200.0 28.0 R P 10.0 0.5 0 32.0 1.4 0.1 0.10 0.3 80000 "
                              "0.3 -0.1 0.5 0.3",
-                             "2004", "1 0.50"))},
+                             "2004", "1 0.50")),
+     "",
+     note("\"STING\" was found inside line 8, the line of STINGER") +
+         note("\"1,5\" does not fit fMass, which takes a decimal number with a dot, such as 2.5; "
+              "it is stored as typed") +
+         note("\"0.50\" does not fit rear lights, which takes a whole number, such as 5; it is "
+              "stored as typed")},
     {"lookup passes over marker lines, small letters and unknown words",
      "1 marker rumpo NOSUCH RUMP R 7.0 0 0",
      kFirstMenu + kAskManual + kVehicle + kVehicle + kVehicle + kVehicle + kValueIntro + kValue +
@@ -64,13 +86,15 @@ const Scenario kScenarios[] = {
      fileWithLine(2, written("RUMPO", "1500.0 2.0 5.0 2.2 0.0 0.1 -0.2 80 0.8",
                              "0.8 0.5 4 160.0 20.0 R D 7.0 0.5 0 30.0 1.2 0.1 0.2 0.3 20000 0.3 "
                              "-0.1 0.5 0.2",
-                             "4001", "1 1"))},
+                             "4001", "1 1")),
+     "", note("\"RUMP\" was found inside line 3, the line of RUMPO")},
     {"a word that matches a value takes that line", "4 110000 0 ",
      kFirstMenu + kAskRhino + kVehicle + kFinalMenu + kChoice + kDone,
      fileWithLine(6, written("TANK", "10000.0 3.0 6.0 2.0 0.0 0.0 0.0 99 0.5",
                              "0.5 0.5 3 90.0 10.0 4 D 5.0 0.5 0 25.0 1.0 0.1 0.2 0.09 110000 0.2 "
                              "-0.1 0.5 0.0",
-                             "40000", "0 0"))},
+                             "40000", "0 0")),
+     "", note("\"110000\" was found inside line 7, the line of TANK")},
     {"super car on a light car", "2\nRUMPO\n0\n",
      kFirstMenu + kAskSuperCar + kVehicle + kFinalMenu + kChoice + kDone,
      fileWithLine(2, kSuperRumpo)},
@@ -97,6 +121,44 @@ const Scenario kScenarios[] = {
                              "0.9 0.5 5 200.0 28.0 R P 10.0 0.5 0 32.0 1.4 0.1 0.3 0.09 80000 0.3 "
                              "-0.1 0.5 0.3",
                              "2004", "1 1"))},
+    // A CR alone ends the line before INFERNUS's, and comes back as CR LF.
+    {"a line ended by a CR alone", "1\nINFERNUS\nR\n2.5\n0\n0\n",
+     kFirstMenu + kAskManual + kVehicle + kValueIntro + kValue +
+         changing("fBrakeDeceleration", "9.0") + kAfterEditMenu + kChoice + kFinalMenu + kChoice +
+         kDone,
+     fileWithLine(3, kInfernusBrakes), withLoneCrAfter(2)},
+    // "0" typed to go back: the first line holding a 0 is taken, and the note says which.
+    {"a word found inside a line is named on standard error", "1 0 R 2.5 0 0",
+     kFirstMenu + kAskManual + kVehicle + kValueIntro + kValue +
+         changing("fBrakeDeceleration", "7.0") + kAfterEditMenu + kChoice + kFinalMenu + kChoice +
+         kDone,
+     fileWithLine(2, kRumpoWithBrakes), "",
+     note("\"0\" was found inside line 3, the line of RUMPO")},
+    // A comment indented by a tab: the menus still take it, and the note shows the trap.
+    {"an indented comment that holds the word", "1 BIKE C 9 0 0",
+     kFirstMenu + kAskManual + kVehicle + kValueIntro + kValue + changing("Dimensions.x", "tuned") +
+         kAfterEditMenu + kChoice + kFinalMenu + kChoice + kDone,
+     fileWithLine(4, written(";", "BIKE 9" + std::string(7, ' '), std::string(19, ' '), "", " ")),
+     originalFile().replace(originalFile().find("\r\n\r\n") + 2, 0, "\t; BIKE tuned"),
+     note("\"BIKE\" was found inside line 5, a line indented before \";\"")},
+    {"a name that begins two vehicle lines", "2 STINGER 0",
+     kFirstMenu + kAskSuperCar + kVehicle + kFinalMenu + kChoice + kDone,
+     fileWithLine(7, written("STINGER", "2000.0 2.2 4.8 1.3 0.0 0.0 0.0 75 2.0",
+                             "1.0 0.50 5 350.0 99.0 R P 10.0 0.5 0 32.0 1.4 0.1 0.3 0.3 80000 "
+                             "0.3 -0.15 0.5 0.3",
+                             "2004", "1 1")) +
+         "STINGER 1\r\n",
+     originalFile() + "\r\nSTINGER 1", note("line 8 is taken; STINGER also begins line 9")},
+    // The typed word is only in the later of two lines of one name: the earlier one is named too.
+    {"a word inside the later of two lines of one name", "4 ZZZ 0",
+     kFirstMenu + kAskRhino + kVehicle + kFinalMenu + kChoice + kDone,
+     fileWithLine(99, "") +
+         written("TANK", "1.0 ZZZ" + std::string(7, ' '),
+                 std::string(14, ' ') + "0.09" + std::string(5, ' '), "", " ") +
+         "\r\n",
+     originalFile() + "\r\nTANK 1.0 ZZZ",
+     note("\"ZZZ\" was found inside line 9, the line of TANK") +
+         note("line 9 is taken; TANK also begins line 7")},
     {"credits first, then cancel to menu still writes", "5 1 INFERNUS R 2.5 0 1 0",
      kFirstMenu + kCredits + kMainMenu + kChoice + kAskManual + kVehicle + kValueIntro + kValue +
          changing("fBrakeDeceleration", "9.0") + kAfterEditMenu + kChoice + kFinalMenu + kChoice +
@@ -114,7 +176,7 @@ TEST_F(EditorTest, Scenarios) {
     writeFile(path("handling.cfg"), before);
     const RunResult result = run(scenario.input);
     EXPECT_EQ(result.out, scenario.out);
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.err, scenario.err);
     EXPECT_EQ(result.exitStatus, 0);
     const std::string expected = scenario.handlingAfter.empty() ? before : scenario.handlingAfter;
     EXPECT_EQ(readFile(path("handling.cfg")), expected);
@@ -266,7 +328,7 @@ TEST_F(EditorTest, HelpAndVersionTouchNoFile) {
            {" list\n", " show NAME\n", " set [--force] [--dry-run] NAME",
             " preset [--dry-run] supercar|superbike|rhino NAME", " [FOLDER/handling.cfg]\n",
             " get NAME CODE...\n", " apply [--force] [--dry-run] [FILE]\n", "-C FOLDER", "--wait",
-            "  --  ends the options"})
+            "  --  ends the options", " check\n"})
         EXPECT_NE(result.out.find(usage), std::string::npos) << usage;
       std::size_t lines = 0;
       for (std::size_t start = 0, end; (end = result.out.find('\n', start)) != std::string::npos;
@@ -355,8 +417,20 @@ struct CommandScenario {
   std::string out;
   std::string err;
   int exitStatus;
-  std::string handlingAfter;  // empty: the folder is left exactly as it was
+  std::string handlingAfter;        // empty: the folder is left exactly as it was
+  std::string handlingBefore = "";  // empty: originalFile()
 };
+
+// originalFile() with a comment indented by a tab that names BIKE, and a second TANK line.
+const std::string kWithTraps =
+    originalFile().replace(originalFile().find("\r\n\r\n") + 2, 0, "\t; BIKE tuned by hand") +
+    "\r\nTANK 1,0";
+const std::string kTrapsChecked =
+    "handling.cfg:5: a line indented before \";\": the menus may take it for a vehicle line\n"
+    "handling.cfg:9: TANK has 2 columns; a vehicle line has 33\n"
+    "handling.cfg:9: TANK: \"1,0\" does not fit fMass, which takes a decimal number with a dot, "
+    "such as 2.5\n"
+    "handling.cfg:9: TANK also begins line 7, which the editor takes\n";
 
 const CommandScenario kCommandScenarios[] = {
     {{"list"}, "RUMPO\nINFERNUS\nBIKE\nTANK\nSTINGER\n", "", 0, ""},
@@ -471,6 +545,54 @@ const CommandScenario kCommandScenarios[] = {
      "vehicle-editor: no vehicle line of handling.cfg begins with \"NOSUCHCAR\".\n",
      1,
      ""},
+    // A comment indented by a tab is no vehicle line for the commands.
+    {{"list"}, "RUMPO\nINFERNUS\nBIKE\nTANK\nSTINGER\nTANK\n", "", 0, "", kWithTraps},
+    {{"show", ";"},
+     "",
+     "vehicle-editor: no vehicle line of handling.cfg begins with \";\".\n",
+     1,
+     "",
+     kWithTraps},
+    // A name that begins two vehicle lines: the first is taken, and the note says so.
+    {{"set", "--dry-run", "TANK", "R=6.0"},
+     "TANK: fBrakeDeceleration 5.0 -> 6.0\nDry run: handling.cfg was not changed.\n",
+     "vehicle-editor: note: line 7 is taken; TANK also begins line 9.\n",
+     0,
+     "",
+     kWithTraps},
+    // A value that does not fit its column: refused, and advice only for the number meant.
+    {{"set", "INFERNUS", "B=1,100.5"},
+     "",
+     usage("B=1,100.5 does not fit fMass, which takes a decimal number with a dot, such as 2.5; "
+           "give --force to keep it"),
+     2,
+     ""},
+    {{"set", "INFERNUS", "R==2.5"},
+     "",
+     usage("R==2.5 does not fit fBrakeDeceleration, which takes a decimal number with a dot, "
+           "such as 2.5; give --force to keep it"),
+     2,
+     ""},
+    {{"set", "INFERNUS", "P=X"},
+     "",
+     usage("P=X does not fit TransmissionData.nDriveType, which takes F, R or 4 (front, rear or "
+           "four-wheel drive); give --force to keep it"),
+     2,
+     ""},
+    {{"set", "--dry-run", "--force", "INFERNUS", "B=abc"},
+     "INFERNUS: fMass 1100.0 -> abc\nDry run: handling.cfg was not changed.\n",
+     "",
+     0,
+     ""},
+    {{"check"}, "", "", 0, ""},
+    {{"check"}, kTrapsChecked, "", 1, "", kWithTraps},
+    {{"check"},
+     "handling.cfg:3: a CR alone ends this line; the game may not take it for a line end\n",
+     "",
+     1,
+     "",
+     fileWithLine(99, "").replace(fileWithLine(99, "").find("\r\nINFERNUS"), 2, "\r")},
+    {{"check", "all"}, "", usage("check takes nothing more, but got \"all\""), 2, ""},
 };
 
 }  // namespace
@@ -483,7 +605,8 @@ TEST_F(EditorTest, Commands) {
     for (const std::string& argument : scenario.arguments)
       trace += argument + " ";
     SCOPED_TRACE(trace);
-    writeFile(path("handling.cfg"), originalFile());
+    writeFile(path("handling.cfg"),
+              scenario.handlingBefore.empty() ? originalFile() : scenario.handlingBefore);
     chmod(path("handling.cfg").c_str(), 0444);
     const std::string before = folderState(root_ / "game");
     const RunResult result = run(withArguments(scenario.arguments), kAnswersThatWouldEdit);
@@ -707,6 +830,13 @@ TEST_F(EditorTest, FolderGivenWithC) {
       << empty.err;
   EXPECT_EQ(empty.exitStatus, 1);
   EXPECT_FALSE(fs::exists(root_ / "temp.cfg"));
+// The sample handling.cfg that comes with the editor has nothing for check to report.
+TEST_F(EditorTest, TheSamplePassesCheck) {
+  writeFile(path("handling.cfg"), readFile(VEHICLE_EDITOR_SAMPLE));
+  const RunResult result = run(withArguments({"check"}), kAnswersThatWouldEdit);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.exitStatus, 0);
 }
 
 // set writes exactly the file that the menus write for the same values: both runs start from the

@@ -33,9 +33,15 @@ TEST(LineReader, LineEnds) {
       {"a\r\nbc", {"a", "bc"}},
       {"\n", {""}},
       {"\r\n\r\n", {"", ""}},
-      {"a\rb\r\n", {"a\rb"}},
-      {"a\r\r\n", {"a\r"}},
+      // A CR that no LF follows ends a line too.
+      {"a\rb\r\n", {"a", "b"}},
+      {"a\r\r\n", {"a", ""}},
       {"a\r", {"a"}},
+      {"a\r\r", {"a", ""}},
+      {"\r\r\r", {"", "", ""}},
+      {"\r", {""}},
+      {"a\n\rb", {"a", "", "b"}},
+      {"a\r\n\rb\n", {"a", "", "b"}},
       {std::string("x\0y\n\xff", 5), {std::string("x\0y", 3), "\xff"}},
       {"first line\r\nsecond, longer line\nthird", {"first line", "second, longer line", "third"}},
   };
@@ -49,6 +55,32 @@ TEST(LineReader, LineEnds) {
       ASSERT_TRUE(reader.isOpen());
       EXPECT_EQ(readAll(reader), c.lines) << "buffer " << bufferSize << ": " << c.bytes;
       EXPECT_FALSE(reader.failed());
+    }
+  }
+}
+
+// How each line ended, as the check of the file reports a CR alone.
+TEST(LineReader, TellsHowEachLineEnded) {
+  using Ends = std::vector<LineEnd>;
+  const struct {
+    std::string bytes;
+    Ends ends;
+  } cases[] = {
+      {"a\nb\r\nc\rd", {LineEnd::lf, LineEnd::crLf, LineEnd::cr, LineEnd::none}},
+      {"\r\r\n", {LineEnd::cr, LineEnd::crLf}},
+      {"a\r", {LineEnd::cr}},
+  };
+  TempDir dir;
+  for (std::size_t bufferSize : {1u, 2u, 3u, 1u << 18}) {
+    for (const auto& c : cases) {
+      const std::string path = dir.write("in.cfg", c.bytes);
+      LineReader reader(bufferSize);
+      reader.attach(platform::openForReading(path.c_str()));
+      Ends ends;
+      std::string_view line;
+      while (reader.next(&line))
+        ends.push_back(reader.lineEnd());
+      EXPECT_EQ(ends, c.ends) << "buffer " << bufferSize << ": " << c.bytes;
     }
   }
 }
