@@ -7,6 +7,7 @@
 
 #include "commands/vehicle_access.h"
 #include "editing/presets.h"
+#include "flow/note.h"
 #include "flow/replace_file.h"
 #include "flow/run_end.h"
 #include "flow/startup.h"
@@ -118,17 +119,28 @@ std::string planEdits(const std::vector<VehicleEdit>& edits, EditPlan* plan) {
   for (const VehicleEdit& edit : edits)
     lineOf.emplace(edit.vehicle, kNotFound);
   if (!handlingIn.rewind()) return readError();
-  std::size_t missing = lineOf.size();
+  // The later vehicle lines that begin with a name taken, for the note that says which is taken.
+  std::unordered_map<std::string, SameNameLines> others;
   std::string_view line;
-  for (std::size_t number = 0; missing > 0 && handlingIn.next(&line); ++number) {
-    if (isMarkerLine(line)) continue;
+  for (std::size_t number = 0; handlingIn.next(&line); ++number) {
+    if (!isVehicleLine(line)) continue;
     const auto found = lineOf.find(std::string(firstWord(line)));
-    if (found == lineOf.end() || found->second != kNotFound) continue;
+    if (found == lineOf.end()) continue;
+    if (found->second != kNotFound) {
+      others[found->first].add(number);
+      continue;
+    }
     found->second = plan->lines.size();
     plan->lines.push_back(EditedLine{number, std::string(line), splitFields(line)});
-    --missing;
   }
+  // The whole file is read: this keeps its checksum, with no line of its own to note.
+  currentLine.clear();
   if (handlingIn.failed() || !keepLookedUpFile()) return readError();
+  for (const EditedLine& edited : plan->lines) {
+    const auto same = others.find(std::string(firstWord(edited.text)));
+    if (same != others.end())
+      plan->notes.push_back(sameNameNote(firstWord(edited.text), edited.number, same->second));
+  }
   for (const VehicleEdit& edit : edits) {
     const std::size_t at = lineOf[edit.vehicle];
     if (at == kNotFound) return edit.where + missingVehicle(edit.vehicle);
@@ -163,6 +175,9 @@ int makeEdits(const std::vector<VehicleEdit>& edits, bool dryRun, int refusedSta
   if (!openToLook()) return 1;
   EditPlan plan;
   const std::string why = planEdits(edits, &plan);
+  // Which line is taken where a name begins more than one: said once, on the first look.
+  for (const std::string& note : plan.notes)
+    writeNote(note);
   if (!why.empty()) {
     reportProblem(why);
     return handlingIn.failed() ? 1 : refusedStatus;

@@ -29,6 +29,8 @@ struct EditPlan {
   std::vector<EditedLine> lines;  // in file order, one for each vehicle edited
   std::string listing;            // the change lines, in the order of the edits
   bool changes = false;           // whether any value's text changes
+  // Where a name edited begins more than one vehicle line: which of them is taken.
+  std::vector<std::string> notes;
 };
 
 // Works the edits out, in order, on the lines of handlingIn (open), and keeps the checksum of all

@@ -18,23 +18,20 @@ constexpr const char* kUsage =
 
 // After the usage lines of the commands: the whole fits one screen of a console window.
 constexpr const char* kHelp =
-    "Without a command: changes one vehicle of handling.cfg, the Velmora Shores\n"
-    "file in the folder it is started in (or that of the handling.cfg given, as\n"
-    "when the file is dropped on the program), through numbered menus.\n"
+    "Without a command: the menus change one vehicle of handling.cfg in the folder\n"
+    "it is started in, or in that of the handling.cfg given (as when it is dropped).\n"
     "  list, show, get  the names; the 32 values of NAME; just the values of CODEs\n"
-    "  set     values by code (B to Z, aa to ag), e.g. set INFERNUS R=2.5\n"
-    "  preset  the super car, super bike or Rhino preset of the menus\n"
+    "  set, preset  values by code (B to Z, aa to ag), or a preset of the menus\n"
     "  apply   lines \"NAME CODE=VALUE...\" or \"NAME preset rhino\" from FILE or\n"
     "          standard input: all checked first, then written at once, or none\n"
-    "  -C FOLDER  (first) runs in FOLDER;  --  ends the options\n"
     "  check   each problem the game may stumble on, as handling.cfg:LINE: what\n"
+    "  -C FOLDER  (first) runs in FOLDER;  --  ends the options\n"
     "  --force keeps a value unfit for its column (2,5); --dry-run writes nothing\n"
     "  --wait SECONDS  set, preset, apply wait for another editor (default 30)\n"
-    "Edits print their changes once handling.cfg is written, and write nothing when\n"
-    "no value changes. Exit status: 0 done, 1 not, 2 usage error or refused line.\n"
-    "To abandon a run at any prompt without changing anything: Ctrl-C, or end the\n"
-    "input (Ctrl-D; on Windows Ctrl-Z, then Enter). More in README.md: beside\n"
-    "vehicle-editor.exe, in share/doc/vehicle-editor on Linux, atop the sources.\n";
+    "Edits print their changes once written, and write nothing if nothing changes.\n"
+    "Exit status: 0 done, 1 not, 2 usage error or refused line. Ctrl-C, or the end\n"
+    "of the input (Ctrl-D; on Windows Ctrl-Z, Enter), abandons a run unchanged.\n"
+    "More in README.md: beside vehicle-editor.exe, in share/doc/vehicle-editor.\n";
 
 }  // namespace
 

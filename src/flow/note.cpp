@@ -3,8 +3,10 @@
 #include <iostream>
 
 #include "flow/run_end.h"
+#include "platform/platform.h"
 
 void writeNote(const std::string& text) {
   std::cout.flush();
-  std::cerr << breakAtBlanks("vehicle-editor: note: " + text + ".\n") << std::flush;
+  const std::string note = "vehicle-editor: note: " + text + ".\n";
+  std::cerr << reportLines(note, platform::isTerminal(platform::Stream::error)) << std::flush;
 }

@@ -4,7 +4,6 @@
 
 #include <string>
 
-// Writes "vehicle-editor: note: ", `text` and a full stop on standard error, broken at blanks
-// within kMaxLineWidth columns, after what standard output holds so far; adds nothing to standard
-// output.
+// Writes "vehicle-editor: note: ", `text` and a full stop on standard error, as reportLines
+// shows a report there, after what standard output holds so far; adds nothing to standard output.
 void writeNote(const std::string& text);

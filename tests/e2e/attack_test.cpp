@@ -792,6 +792,8 @@ TEST_F(EditorTest, CommandEditsThatFailPrintNoChange) {
   }
   unsetenv("VEHICLE_EDITOR_FAULT");
   unsetenv("LD_PRELOAD");
+}
+
 // A handling.cfg saved as UTF-16 ("Unicode" in Notepad): every run and every command refuses it
 // in one line before anything is touched, the read-only mode of the file included; check reports
 // it as its finding.
@@ -852,7 +854,8 @@ TEST_F(EditorTest, CheckOnlyReads) {
   RunOptions fileSizeLimit{{{"", nullptr, ""}}};
   fileSizeLimit.limits.fileSizeLimit = 3;
   const std::string refused =
-      "vehicle-editor: check writes nothing into handling.cfg, which it reads\n";
+      "vehicle-editor: standard output or standard error goes into handling.cfg; handling.cfg "
+      "was not changed.\n";
   std::string folder = path("");
   folder.pop_back();
   const struct {
@@ -864,8 +867,8 @@ TEST_F(EditorTest, CheckOnlyReads) {
     std::string err;
     int exitStatus;
   } cases[] = {
-      {"output appended to handling.cfg", false, intoHandling, nullptr, "", refused, 2},
-      {"errors appended to handling.cfg", false, errorsIntoHandling, nullptr, refused, "", 2},
+      {"output appended to handling.cfg", false, intoHandling, nullptr, "", refused, 1},
+      {"errors appended to handling.cfg", false, errorsIntoHandling, nullptr, refused, "", 1},
       {"no handling.cfg", false, RunOptions{{{"", nullptr, ""}}},
        [&] { fs::remove(path("handling.cfg")); }, "",
        "vehicle-editor: could not open handling.cfg in " + folder +

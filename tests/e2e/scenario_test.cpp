@@ -555,7 +555,7 @@ const CommandScenario kCommandScenarios[] = {
      kWithTraps},
     // A name that begins two vehicle lines: the first is taken, and the note says so.
     {{"set", "--dry-run", "TANK", "R=6.0"},
-     "TANK: fBrakeDeceleration 5.0 -> 6.0\nDry run: handling.cfg was not changed.\n",
+     "dry run: TANK: fBrakeDeceleration 5.0 -> 6.0\n",
      "vehicle-editor: note: line 7 is taken; TANK also begins line 9.\n",
      0,
      "",
@@ -580,7 +580,7 @@ const CommandScenario kCommandScenarios[] = {
      2,
      ""},
     {{"set", "--dry-run", "--force", "INFERNUS", "B=abc"},
-     "INFERNUS: fMass 1100.0 -> abc\nDry run: handling.cfg was not changed.\n",
+     "dry run: INFERNUS: fMass 1100.0 -> abc\n",
      "",
      0,
      ""},
@@ -830,6 +830,8 @@ TEST_F(EditorTest, FolderGivenWithC) {
       << empty.err;
   EXPECT_EQ(empty.exitStatus, 1);
   EXPECT_FALSE(fs::exists(root_ / "temp.cfg"));
+}
+
 // The sample handling.cfg that comes with the editor has nothing for check to report.
 TEST_F(EditorTest, TheSamplePassesCheck) {
   writeFile(path("handling.cfg"), readFile(VEHICLE_EDITOR_SAMPLE));

@@ -231,6 +231,8 @@ TEST(ParseEditLines, TakesSetAndPresetLinesAndNamesTheFirstRefused) {
   }
   std::vector<VehicleEdit> forced;
   EXPECT_EQ(parseEditLines("A R=1,5", "f", true, &forced), "");
+}
+
 // The commands' vehicle lines: a comment is none, whether or not blanks come before it.
 TEST(VehicleLines, ACommentIsNoneEvenIndented) {
   for (const char* line : {"RUMPO 1 2", "  RUMPO 1", "\tR;", "4 x"})
