@@ -299,14 +299,21 @@ TEST_F(EditorTest, InjectedFaultsAtTheEnd) {
   const std::string keptAs =
       "vehicle-editor: another program changed handling.cfg during the editing, so it was not "
       "replaced; the edited file was kept as ";
+  const auto tookPlace = [](const std::string& what, const std::string& edit) {
+    return "vehicle-editor: another program " + what +
+           " the moment the edited file took its place" + edit +
+           "; handling.cfg was left as that program made it.\n"
+           "vehicle-editor: the old handling.cfg was kept as handling.cfg.old.\n";
+  };
   const struct {
     const char* fault;
     std::function<void(const std::string& handling)> atFinalMenu;
     std::string after;
     std::string err;
     int exitStatus;
-    std::string temp;  // what temp.cfg holds afterwards; empty: there is none
-    std::string kept;  // the name the edit was kept under, or empty
+    std::string temp;      // what temp.cfg holds afterwards; empty: there is none
+    std::string kept;      // the name the edit was kept under, or empty
+    bool oldKept = false;  // the old file was kept as handling.cfg.old
   } cases[] = {
       {"rewrite-temp", nullptr, originalFile(),
        notWritten("another program wrote to it during the editing"), 1, "", ""},
@@ -317,6 +324,14 @@ TEST_F(EditorTest, InjectedFaultsAtTheEnd) {
       {"append-temp", nullptr, originalFile(),
        notWritten("another program wrote to it during the editing"), 1, "", ""},
       {"new-handling", nullptr, theirs, keptAs + "handling.cfg.new.\n", 1, "", "handling.cfg.new"},
+      // Right after the exchange: what the other program made of handling.cfg stays, and the old
+      // file is kept; the names are never swapped back over it.
+      {"exchanged:mv", nullptr, theirs,
+       tookPlace("saved its own handling.cfg", ", and the edit was lost"), 1, "", "", true},
+      {"exchanged:append", nullptr, edited + "ANOTHER 1 2 3\r\n",
+       tookPlace("wrote to handling.cfg", ""), 1, "", "", true},
+      {"exchanged:rm", nullptr, "", tookPlace("removed handling.cfg", ", and the edit with it"), 1,
+       "", "", true},
       // Without the exchange: the plain rename.
       {"no-links", nullptr, edited, "", 0, "", ""},
       // Without hard links: an earlier kept edit stays, this one takes the next name.
@@ -339,7 +354,8 @@ TEST_F(EditorTest, InjectedFaultsAtTheEnd) {
   setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
-    for (const char* name : {"handling.cfg.new", "handling.cfg.new.2", "temp.cfg"})
+    for (const char* name :
+         {"handling.cfg.new", "handling.cfg.new.2", "handling.cfg.old", "temp.cfg"})
       fs::remove(path(name));
     writeFile(path("handling.cfg"), originalFile());
     setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
@@ -352,8 +368,13 @@ TEST_F(EditorTest, InjectedFaultsAtTheEnd) {
                                               "0\n"}}});
     EXPECT_EQ(result.err, reported(c.err));
     EXPECT_EQ(result.exitStatus, c.exitStatus);
+    EXPECT_EQ(exists("handling.cfg"), !c.after.empty());
     EXPECT_EQ(readFile(path("handling.cfg")), c.after);
     EXPECT_EQ(exists("temp.cfg"), !c.temp.empty());
+    EXPECT_EQ(exists("handling.cfg.old"), c.oldKept);
+    if (c.oldKept) {
+      EXPECT_EQ(readFile(path("handling.cfg.old")), originalFile());
+    }
     if (!c.temp.empty()) {
       EXPECT_EQ(readFile(path("temp.cfg")), c.temp);
     }
