@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <streambuf>
 
 #include "flow/state.h"
@@ -101,6 +102,10 @@ void abandonRun(const std::string& why) {
   discardTempFile();
   reportNotChanged(why);
   std::exit(exitStatus);
+}
+
+void abandonWhenMemoryRunsOut() {
+  std::set_new_handler([] { abandonForLackOfMemory(lackOfMemoryReport); });
 }
 
 void abandonForLackOfMemory(const char* report) noexcept {

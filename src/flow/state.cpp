@@ -20,4 +20,6 @@ int tempComplete = 0;
 int outputLineOpen = 0;
 int exitStatus = 0;
 int commandLineEdit = 0;
+const char* lackOfMemoryReport =
+    "vehicle-editor: there was not enough memory to start; handling.cfg was not changed.\n";
 std::vector<std::pair<std::size_t, std::string>> commandLineValues;

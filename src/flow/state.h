@@ -79,6 +79,9 @@ extern int exitStatus;
 // 1 when the command line asked for an edit (set or preset): runEditing then makes that edit of
 // the vehicle `vehicleName` instead of showing the menus. Set by runCommandLine.
 extern int commandLineEdit;
+// The whole report of a run that runs out of memory now, saying what the memory was for; set by
+// main and runCommandLine as the run goes from step to step, read when memory runs out.
+extern const char* lackOfMemoryReport;
 // The values that set gives on the command line, in the order given: the field's index and its
 // new text. Set by runCommandLine, read by runEditing.
 extern std::vector<std::pair<std::size_t, std::string>> commandLineValues;
