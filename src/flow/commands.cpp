@@ -10,6 +10,7 @@
 #include "flow/dispatcher.h"
 #include "flow/replace_file.h"
 #include "flow/run_end.h"
+#include "flow/startup.h"
 #include "flow/state.h"
 #include "handling/exact_lookup.h"
 #include "handling/line_split.h"
@@ -237,9 +238,11 @@ int afterOutput(int status) {
 bool openToLook() {
   handlingIn.attach(platform::openForReading(kHandlingFileName));
   if (handlingIn.isOpen()) return true;
-  reportProblem("could not open " + std::string(kHandlingFileName) + " in " +
-                platform::currentFolder() + "; start the editor in the folder that holds " +
-                kHandlingFileName);
+  const std::string why = whyHandlingFileUnreadable();
+  reportProblem(
+      "could not open " + std::string(kHandlingFileName) + " in " + platform::currentFolder() +
+      (why.empty() ? "; start the editor in the folder that holds " + std::string(kHandlingFileName)
+                   : ": " + why));
   return false;
 }
 

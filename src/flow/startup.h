@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // Opens handling.cfg for reading and, only when it can, creates temp.cfg empty and locked for
 // the run (whatever had that name loses it, and a link is never followed), opens handling.cfg
 // again once the lock is held, makes it writable so that it can be replaced later and notes its
@@ -10,5 +12,10 @@
 void startUp();
 
 // Says that handling.cfg could not be opened, in which folder the editor looked for it, and
-// where to start it instead.
+// why; where to start it instead only when there is no handling.cfg there.
 void reportMissingHandlingFile();
+
+// Why handling.cfg, which is there, could not be opened for reading (the system's reason, "it
+// is not a file", "another program holds it open"); empty when there is none, or none that can
+// be told from a missing one.
+std::string whyHandlingFileUnreadable();

@@ -440,33 +440,54 @@ TEST_F(EditorTest, AtTheWorstMoment) {
 }
 
 TEST_F(EditorTest, HostileDirectoryStates) {
+  std::string folder = path("");
+  folder.pop_back();
+  const std::string notOpened = "vehicle-editor: could not open handling.cfg in " + folder + ": ";
+  const bool canDropRights = geteuid() == 0 && access("/usr/bin/setpriv", X_OK) == 0;
   const struct {
     const char* name;
     std::function<void(const std::string& handling)> prepare;
     const char* input;
     std::string out;
+    std::string err;  // on Linux; not checked when empty
+    bool asNobody = false;
   } cases[] = {
       {"empty handling.cfg", [](const std::string& handling) { writeFile(handling, ""); },
-       "1 RUMPO", kBanner + kMainMenu + kChoice + kAskManual + kVehicle + kVehicle + "\n"},
+       "1 RUMPO", kBanner + kMainMenu + kChoice + kAskManual + kVehicle + kVehicle + "\n", ""},
       {"handling.cfg is a folder",
        [](const std::string& handling) {
          fs::remove(handling);
          fs::create_directory(handling);
        },
-       "0", "Couldn't open the file handling.cfg.\n"},
+       "0", "Couldn't open the file handling.cfg.\n", notOpened + "it is not a file.\n"},
+      // A game folder copied with sudo: the file is there, and the user is told why it cannot
+      // be read, not sent to look for it elsewhere.
+      {"handling.cfg readable by its owner alone, root",
+       [](const std::string& handling) { chmod(handling.c_str(), 0600); }, "0",
+       "Couldn't open the file handling.cfg.\n", notOpened + "Permission denied.\n", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
+    if (c.asNobody && (underWine() || !canDropRights)) continue;
     fs::remove_all(path("handling.cfg"));
     fs::remove(path("temp.cfg"));
     writeFile(path("handling.cfg"), originalFile());
     c.prepare(path("handling.cfg"));
-    const RunResult result = run(c.input);
+    if (c.asNobody) openFoldersToNobody(fs::perms::all);
+    const std::string before =
+        fs::is_regular_file(path("handling.cfg")) ? readFile(path("handling.cfg")) : "";
+    const RunResult result =
+        c.asNobody ? run(asNobody(editorCommand()), RunOptions{{{"", nullptr, c.input}}})
+                   : run(c.input);
     EXPECT_EQ(result.out, c.out);
+    if (!c.err.empty() && !underWine()) {
+      EXPECT_EQ(result.err, reported(c.err));
+    }
     EXPECT_EQ(result.exitStatus, 1);
     if (fs::is_regular_file(path("handling.cfg"))) {
-      EXPECT_EQ(readFile(path("handling.cfg")), "");
+      EXPECT_EQ(readFile(path("handling.cfg")), before);
     }
+    EXPECT_FALSE(exists("temp.cfg"));
   }
 }
 
