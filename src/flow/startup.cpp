@@ -64,6 +64,7 @@ void reportNoSavingHere(const std::string& reason) {
 void startUp() {
   // Before any file is opened: a closed standard stream must not become handling.cfg.
   platform::prepareStandardStreams();
+  platform::waitForInputNotReady();
   followStandardOutput();
   // A request to stop waits until the handler knows which temp.cfg is this run's.
   platform::holdStopRequests();

@@ -409,6 +409,11 @@ TEST_F(EditorTest, AtTheWorstMoment) {
        "vehicle-editor: could not write temp.cfg: another program wrote to it during the "
        "editing; handling.cfg was not changed.\n",
        originalFile(), ""},
+      // Reading the answers fails: said in its own words, not taken for their end.
+      {"input-eio", 1,
+       "vehicle-editor: could not read the input: Input/output error; handling.cfg was not "
+       "changed.\n",
+       originalFile(), "\n"},
       // Appended after the copy's first read, or after its last: what it copied is not the file
       // there now.
       {"append:3", 1,
@@ -596,6 +601,10 @@ TEST_F(EditorTest, HostileSurroundings) {
   const auto stopAtValue = [](int signal) {
     return RunOptions{{{"", nullptr, "1 INFERNUS\n"}, {kValue, nullptr, "", signal}}};
   };
+  // The answers come only once the editor waits at its prompts, through a descriptor in
+  // non-blocking mode.
+  RunOptions notReadyYet{{{kChoice, nullptr, "1 INFERNUS\n"}, {kValue, nullptr, "R 2.5 0 0\n"}}};
+  notReadyYet.limits.nonBlockingInput = true;
   const auto stopped = [](const std::string& by) {
     return "vehicle-editor: stopped by " + by + "; handling.cfg was not changed.\n";
   };
@@ -613,6 +622,8 @@ TEST_F(EditorTest, HostileSurroundings) {
       {"started without standard input and output", false, startedWithout({0, 1}), "", kInputEnded,
        1, originalFile()},
       {"output read by a program that has quit", false, readerGone, "", "", 0,
+       fileWithLine(3, kInfernusBrakes)},
+      {"standard input in non-blocking mode", false, notReadyYet, kDone, "", 0,
        fileWithLine(3, kInfernusBrakes)},
       {"output and errors appended to handling.cfg", false, intoHandling, "", "", 1,
        originalFile()},

@@ -17,6 +17,7 @@
 //   flock:nfs      locks behave as over NFS: an exclusive lock on a descriptor not open for
 //                  writing fails with EBADF;
 //   flock:none     no lock can be had at all (ENOLCK), as from an NFS server that keeps none;
+//   input-eio      every read of standard input fails with EIO;
 //   spin           forcing temp.cfg to disk takes CPU time until a CPU time limit ends it;
 // and, for the last instants of a run and for other file systems:
 //   rewrite-temp   right before temp.cfg is forced to disk, another descriptor empties it and
@@ -297,6 +298,14 @@ extern "C" std::size_t fwrite(const void* bytes, std::size_t size, std::size_t c
   if (fd == STDOUT_FILENO && memmem(bytes, size * count, "sucessfully done", 16)) note("said");
   noteWrite(fd, offset, bytes, static_cast<long>(done * size));
   return done;
+}
+
+extern "C" ssize_t read(int fd, void* buffer, std::size_t size) {
+  if (fd == STDIN_FILENO && is("input-eio")) {
+    errno = EIO;
+    return -1;
+  }
+  return REAL(read)(fd, buffer, size);
 }
 
 extern "C" int fsync(int fd) {
