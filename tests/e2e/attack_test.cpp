@@ -198,6 +198,7 @@ TEST_F(EditorTest, InjectedFaults) {
     Limits limits = {};
     std::string after = "";  // empty: handling.cfg keeps its bytes
     bool tempLeft = false;
+    std::vector<std::string> arguments = {};  // a command instead of the menus' edit
   } cases[] = {
       {"fsync", 1,
        "vehicle-editor: could not write temp.cfg: Input/output error; handling.cfg was not "
@@ -248,6 +249,34 @@ TEST_F(EditorTest, InjectedFaults) {
        {},
        "",
        true},
+      // The commands that only look, and a dry run, when handling.cfg cannot be read.
+      {"read:1",
+       1,
+       "vehicle-editor: could not read handling.cfg: Input/output error.\n",
+       false,
+       nullptr,
+       {},
+       "",
+       false,
+       {"list"}},
+      {"read:1",
+       1,
+       "vehicle-editor: could not read handling.cfg: Input/output error.\n",
+       false,
+       nullptr,
+       {},
+       "",
+       false,
+       {"show", "INFERNUS"}},
+      {"read:1",
+       1,
+       "vehicle-editor: could not read handling.cfg: Input/output error.\n",
+       false,
+       nullptr,
+       {},
+       "",
+       false,
+       {"set", "--dry-run", "INFERNUS", "B=1"}},
   };
   setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
   setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
@@ -259,9 +288,11 @@ TEST_F(EditorTest, InjectedFaults) {
     fs::remove(path("handling.cfg.new"));
     if (c.prepare) c.prepare();
     setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
-    RunOptions options{{{"", nullptr, "1 INFERNUS R 2.5 0 0\n"}}};
+    RunOptions options{{{"", nullptr, c.arguments.empty() ? "1 INFERNUS R 2.5 0 0\n" : ""}}};
     options.limits = c.limits;
-    const RunResult result = run(options);
+    std::vector<std::string> command = editorCommand();
+    command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+    const RunResult result = run(command, options);
     EXPECT_EQ(result.err, reported(c.err));
     EXPECT_EQ(result.exitStatus, c.exitStatus);
     EXPECT_EQ(readFile(path("handling.cfg")), c.after.empty() ? originalFile() : c.after);
