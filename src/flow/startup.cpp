@@ -126,7 +126,8 @@ std::string whyHandlingFileUnreadable() {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(kHandlingFileName, error);
   if (status.type() == std::filesystem::file_type::not_found) return "";
-  if (status.type() == std::filesystem::file_type::unknown) return error.message();
+  // Nothing can be told of it (a folder on the way that may not be searched): the system's reason.
+  if (error) return error.message();
   if (status.type() != std::filesystem::file_type::regular) return "it is not a file";
   std::FILE* file = std::fopen(kHandlingFileName, "rb");
   const std::string reason = platform::lastErrorText();
