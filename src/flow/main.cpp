@@ -17,8 +17,7 @@ int main(int argc, char** argv) {
   int status = 0;
   if (runCommandLine(argc, argv, &status)) return status;
   const char* const editing = commandLineEdit != 0 ? kNoMemoryForCommand : kNoMemoryForLine;
-  lackOfMemoryReport =
-      "vehicle-editor: there was not enough memory to start; handling.cfg was not changed.\n";
+  lackOfMemoryReport = kNoMemoryToStart;
   try {
     startUp();
     if (!handlingIn.isOpen()) {

@@ -42,8 +42,10 @@ void discardTempFile();
 // run the same way, with the exit status of the request.
 void abandonOnStopRequest();
 
-// What lackOfMemoryReport says while the editor reads its command line, while it carries out a
-// command, and while the menus run, whose memory goes to the lines of handling.cfg.
+// What lackOfMemoryReport says while the editor starts, while it reads its command line, while it
+// carries out a command, and while the menus run, whose memory goes to the lines of handling.cfg.
+inline constexpr const char* kNoMemoryToStart =
+    "vehicle-editor: there was not enough memory to start; handling.cfg was not changed.\n";
 inline constexpr const char* kNoMemoryForCommandLine =
     "vehicle-editor: there was not enough memory to read the command line;\n"
     "handling.cfg was not changed.\n";

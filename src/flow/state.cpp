@@ -1,5 +1,7 @@
 #include "flow/state.h"
 
+#include "flow/run_end.h"
+
 LineReader handlingIn;
 platform::FileStamp handlingStamp;
 OutputFile tempOut;
@@ -20,6 +22,5 @@ int tempComplete = 0;
 int outputLineOpen = 0;
 int exitStatus = 0;
 int commandLineEdit = 0;
-const char* lackOfMemoryReport =
-    "vehicle-editor: there was not enough memory to start; handling.cfg was not changed.\n";
+const char* lackOfMemoryReport = kNoMemoryToStart;
 std::vector<std::pair<std::size_t, std::string>> commandLineValues;
