@@ -3,6 +3,7 @@
 #include <iostream>
 #include <unordered_map>
 
+#include "commands/vehicle_access.h"
 #include "editing/field_table.h"
 #include "flow/run_end.h"
 #include "flow/state.h"
@@ -74,9 +75,7 @@ int runCheck(const std::vector<std::string_view>& words) {
   LineReader in;
   in.attach(platform::openForReading(kHandlingFileName));
   if (!in.isOpen()) {
-    writeReport("vehicle-editor: could not open " + handlingName + " in " +
-                platform::currentFolder() + "; start the editor in the folder that holds " +
-                handlingName + ".\n");
+    reportProblem(cannotOpenText());
     return 1;
   }
   int status = 0;

@@ -109,15 +109,13 @@ bool runCommandLine(int argc, const char* const* argv, int* status) {
   if (argc < 2) return false;
   // A reader that quit or a file size limit must not end a command that only looks.
   platform::prepareStandardStreams();
-  const Command command = parseCommand(std::vector<std::string_view>(argv + 1, argv + argc),
-                                       platform::namesIgnoreCase(), platform::pathSeparators());
+  lackOfMemoryReport = kNoMemoryForCommandLine;
   try {
+    const Command command = parseCommand(std::vector<std::string_view>(argv + 1, argv + argc),
+                                         platform::namesIgnoreCase(), platform::pathSeparators());
+    lackOfMemoryReport = kNoMemoryForCommand;
     return runCommand(command, status);
   } catch (const std::bad_alloc&) {
-    // Only a line of handling.cfg of hundreds of megabytes, as in the menus.
-    reportProblem("there was not enough memory to hold a line of " +
-                  std::string(kHandlingFileName));
-    *status = 1;
-    return true;
+    abandonForLackOfMemory(lackOfMemoryReport);
   }
 }

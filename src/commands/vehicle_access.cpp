@@ -26,13 +26,19 @@ std::string readError() {
   return "could not read " + std::string(kHandlingFileName) + ": " + handlingIn.error();
 }
 
+std::string cannotOpenText() {
+  const std::string why = whyHandlingFileUnreadable();
+  return "could not open " + std::string(kHandlingFileName) + " in " + platform::currentFolder() +
+         (why.empty()
+              ? "; start the editor in the folder that holds " + std::string(kHandlingFileName)
+              : ": " + why);
+}
+
 bool openToLook() {
   handlingIn.attach(platform::openForReading(kHandlingFileName));
   if (handlingIn.isOpen() && fileIsUtf16(handlingIn.file())) refuseUtf16File();
   if (handlingIn.isOpen()) return true;
-  reportProblem("could not open " + std::string(kHandlingFileName) + " in " +
-                platform::currentFolder() + "; start the editor in the folder that holds " +
-                kHandlingFileName);
+  reportProblem(cannotOpenText());
   return false;
 }
 

@@ -17,6 +17,10 @@ int reportUsageError(const std::string& what);
 // "could not read handling.cfg: " and the reason handlingIn gives.
 std::string readError();
 
+// Why handling.cfg could not be opened: "could not open handling.cfg in FOLDER", then the
+// system's reason, or where to start the editor when there is no handling.cfg.
+std::string cannotOpenText();
+
 // For the commands that only look: handling.cfg opened for reading alone; nothing is created and
 // no permission is changed. Reports why not.
 bool openToLook();

@@ -70,9 +70,7 @@ int editsInPlace(const std::vector<VehicleEdit>& edits, int refusedStatus) {
   commandLineEdit = 1;
   startUp();
   if (!handlingIn.isOpen()) {
-    reportProblem("could not open " + std::string(kHandlingFileName) + " in " +
-                  platform::currentFolder() + "; start the editor in the folder that holds " +
-                  kHandlingFileName);
+    reportProblem(cannotOpenText());
     return 1;
   }
   if (!tempOut.isOpen()) {
@@ -191,8 +189,6 @@ int makeEdits(const std::vector<VehicleEdit>& edits, bool dryRun, int refusedSta
   try {
     return editsInPlace(edits, refusedStatus);
   } catch (const std::bad_alloc&) {
-    abandonForLackOfMemory(
-        "vehicle-editor: there was not enough memory to hold a line of handling.cfg; "
-        "handling.cfg was not changed.\n");
+    abandonForLackOfMemory(lackOfMemoryReport);
   }
 }

@@ -9,29 +9,25 @@
 #include "flow/state.h"
 
 int main(int argc, char** argv) {
+  // Memory runs out for a line of handling.cfg of hundreds of megabytes, for a command line of
+  // as much, or under a limit barely above what loading the program takes: then the report says
+  // what the memory was for (lackOfMemoryReport, kept up to date below).
+  abandonWhenMemoryRunsOut();
   keepOwnWindowOpen();
   if (answerCommandLine(argc, argv)) return 0;
   int status = 0;
   if (runCommandLine(argc, argv, &status)) return status;
-  // Memory runs out for a line of handling.cfg of hundreds of megabytes, or under a limit
-  // barely above what loading the program takes: the editor's one failure that the standard
-  // library reports by an exception.
+  lackOfMemoryReport = kNoMemoryToStart;
   try {
     startUp();
     if (!handlingIn.isOpen()) {
       reportMissingHandlingFile();
       return 1;
     }
-  } catch (const std::bad_alloc&) {
-    abandonForLackOfMemory(
-        "vehicle-editor: there was not enough memory to start; handling.cfg was not changed.\n");
-  }
-  try {
+    lackOfMemoryReport = kNoMemoryForLine;
     dispatch();
   } catch (const std::bad_alloc&) {
-    abandonForLackOfMemory(
-        "vehicle-editor: there was not enough memory to hold a line of handling.cfg;\n"
-        "handling.cfg was not changed.\n");
+    abandonForLackOfMemory(lackOfMemoryReport);
   }
   return exitStatus;
 }

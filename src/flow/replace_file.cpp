@@ -9,12 +9,12 @@
 
 namespace {
 
-// The names an edit that could not replace handling.cfg is kept under, tried in this order.
+// The names a file that could not take or keep its place is kept under, tried in this order.
 constexpr int kKeptNames = 999;
 
-// "handling.cfg.new" for 1, "handling.cfg.new.2" for 2, and so on.
-std::string keptEditName(int number) {
-  std::string name = std::string(kHandlingFileName) + ".new";
+// "handling.cfg" + `ending` for 1, then `ending` + ".2" for 2, and so on.
+std::string keptName(const char* ending, int number) {
+  std::string name = std::string(kHandlingFileName) + ending;
   if (number > 1) name += "." + std::to_string(number);
   return name;
 }
@@ -27,25 +27,35 @@ void reportDeletionFailure(const std::string& reason) {
   std::cout << '\n';
 }
 
-// Puts the edited file under the first free name of handling.cfg.new, handling.cfg.new.2, ...:
-// no start-up empties those, and an earlier kept edit is never overwritten. `heldOpen`: another
+// Gives the file named temp.cfg (held by `handle`, or kNoHandle) the first free name of
+// handling.cfg + `ending`, .2, .3, ...: no start-up empties those, and an earlier kept file is
+// never overwritten. True with that name in `kept`; false with the reason in `error`.
+bool keepTempFileAs(platform::Handle handle, const char* ending, std::string* kept,
+                    std::string* error) {
+  for (int number = 1; number <= kKeptNames; ++number) {
+    *kept = keptName(ending, number);
+    bool exists = false;
+    if (platform::renameFile(handle, kTempFileName, kept->c_str(), false, &exists, error))
+      return true;
+    if (!exists) return false;
+    if (number == kKeptNames) *error = "every name up to " + *kept + " is taken";
+  }
+  return false;
+}
+
+// Puts the edited file under handling.cfg.new (or the next free name). `heldOpen`: another
 // program still has handling.cfg open, and the user is told what to do about it.
 void keepEdit(const std::string& why, bool heldOpen = false) {
   exitStatus = 1;
+  std::string name;
   std::string error;
-  for (int number = 1; number <= kKeptNames; ++number) {
-    const std::string name = keptEditName(number);
-    bool exists = false;
-    if (platform::renameFile(tempLock, kTempFileName, name.c_str(), false, &exists, &error)) {
-      reportNote(why + "; the edited file was kept as " + name);
-      if (heldOpen) {
-        reportNote("another program has " + std::string(kHandlingFileName) + " open");
-        reportNote("close it, then put " + name + " in its place");
-      }
-      return;
+  if (keepTempFileAs(tempLock, ".new", &name, &error)) {
+    reportNote(why + "; the edited file was kept as " + name);
+    if (heldOpen) {
+      reportNote("another program has " + std::string(kHandlingFileName) + " open");
+      reportNote("close it, then put " + name + " in its place");
     }
-    if (!exists) break;
-    if (number == kKeptNames) error = "every name up to " + name + " is taken";
+    return;
   }
   reportNote(why + "; the edited file is in " + kTempFileName + ", which could not be renamed (" +
              error + "): move it elsewhere before the editor runs again");
@@ -82,17 +92,33 @@ enum class Outcome {
   tempWritten,      // another program wrote to this run's temp.cfg; names as they were
   handlingChanged,  // handling.cfg was no longer the file start-up found; names as they were
   namesSwapped,     // one of the above, and the names could not be swapped back
+  editWritten,      // another program wrote to the edited file once it was handling.cfg
+  editTaken,        // once the edited file was handling.cfg, another program put a file of its
+                    // own under that name, or removed it
 };
 
-// Whether the names, just swapped, lead where they should: handling.cfg to this run's file as
-// closeFiles left it, temp.cfg to the very file start-up found, unchanged. Its change time is
-// not asked: the exchange itself sets it.
-Outcome checkExchanged() {
+// Whether the file held by tempLock still has the size and time of last write closeFiles found.
+// Its change time is not asked: giving it the owner, and the exchange, set it.
+bool editUnchanged() {
   platform::FileStamp mine;
-  if (!platform::namesFile(kHandlingFileName, tempLock)) return Outcome::tempReplaced;
-  if (!platform::stampOf(tempLock, &mine) || mine.size != tempStamp.size ||
-      mine.modified != tempStamp.modified)
-    return Outcome::tempWritten;
+  return platform::stampOf(tempLock, &mine) && mine.size == tempStamp.size &&
+         mine.modified == tempStamp.modified;
+}
+
+// The last look before the exchange: temp.cfg is still this run's file as closeFiles left it.
+Outcome checkBeforeExchange() {
+  if (!platform::namesFile(kTempFileName, tempLock)) return Outcome::tempReplaced;
+  return editUnchanged() ? Outcome::replaced : Outcome::tempWritten;
+}
+
+// Whether the names, just swapped, lead where they should: handling.cfg to this run's file as
+// closeFiles left it, temp.cfg to the very file start-up found, unchanged. handlingChanged says
+// that handling.cfg still leads to the edit, and only temp.cfg to another file: that file came
+// there with the exchange, so another program saved handling.cfg in the instant before it.
+// editWritten and editTaken say that another program acted on handling.cfg after it.
+Outcome checkExchanged() {
+  if (!platform::namesFile(kHandlingFileName, tempLock)) return Outcome::editTaken;
+  if (!editUnchanged()) return Outcome::editWritten;
   // Through a symbolic link: the link itself now has the name temp.cfg, and leads on to the
   // stamped file.
   platform::FileStamp old;
@@ -104,10 +130,13 @@ Outcome checkExchanged() {
 }
 
 // Puts temp.cfg in handling.cfg's place. Where the file system can, the two names are swapped
-// in one step and checked after it, so that nothing another program did in the last instant
-// before (a file of its own saved as handling.cfg or put in place of temp.cfg, bytes added to
-// temp.cfg) is lost or put in place: the names are then swapped back. Elsewhere, a plain rename.
+// in one step and checked after it. A file of its own that another program saved as handling.cfg
+// in the last instant before is not lost: the names are swapped back, which they are only while
+// handling.cfg still leads to the edit, unchanged. What another program did to handling.cfg
+// after the exchange is left as it made it. Elsewhere, a plain rename.
 Outcome exchangeWithHandlingFile(std::string* error) {
+  const Outcome before = checkBeforeExchange();
+  if (before != Outcome::replaced) return before;
   switch (platform::exchangeNames(kTempFileName, kHandlingFileName, error)) {
     case platform::ExchangeResult::exchanged:
       break;
@@ -128,11 +157,43 @@ Outcome exchangeWithHandlingFile(std::string* error) {
     platform::syncFolder();
     return found;
   }
-  const bool swappedBack = platform::exchangeNames(kTempFileName, kHandlingFileName, error) ==
-                           platform::ExchangeResult::exchanged;
+  bool swappedBack = false;
+  if (found == Outcome::handlingChanged) {
+    swappedBack = platform::exchangeNames(kTempFileName, kHandlingFileName, error) ==
+                  platform::ExchangeResult::exchanged;
+  }
   // Else after a power cut the next run could take the file under temp.cfg for one left behind.
   platform::syncFolder();
-  return swappedBack ? found : Outcome::namesSwapped;
+  return swappedBack || found != Outcome::handlingChanged ? found : Outcome::namesSwapped;
+}
+
+// After editWritten or editTaken: handling.cfg stays as the other program left it, and the old
+// file, now named temp.cfg, which the next start would empty, is kept under a name of its own.
+void reportLeftToOtherProgram(Outcome outcome) {
+  exitStatus = 1;
+  const std::string name = kHandlingFileName;
+  std::string what;
+  platform::FileStamp ignored;
+  std::string missing;
+  if (outcome == Outcome::editWritten) {
+    what = "another program wrote to " + name + " the moment the edited file took its place";
+  } else if (!platform::stampOf(kHandlingFileName, &ignored, &missing)) {
+    what = "another program removed " + name +
+           " the moment the edited file took its place, and the edit with it";
+  } else {
+    what = "another program saved its own " + name +
+           " the moment the edited file took its place, and the edit was lost";
+  }
+  reportNote(what + "; " + name + " was left as that program made it");
+  if (!platform::isExistingFile(kTempFileName)) return;
+  std::string kept;
+  std::string error;
+  if (keepTempFileAs(platform::kNoHandle, ".old", &kept, &error)) {
+    reportNote("the old " + name + " was kept as " + kept);
+  } else {
+    reportNote("the old " + name + " is in " + kTempFileName + ", which could not be renamed (" +
+               error + "): move it elsewhere before the editor runs again");
+  }
 }
 
 }  // namespace
@@ -208,6 +269,10 @@ void replaceHandlingFile() {
       return;
     case Outcome::handlingChanged:
       keepEdit(handlingChangedText());
+      return;
+    case Outcome::editWritten:
+    case Outcome::editTaken:
+      reportLeftToOtherProgram(outcome);
       return;
     case Outcome::namesSwapped: {
       exitStatus = 1;

@@ -9,7 +9,9 @@ void closeFiles();
 // and permission bits, and reports the outcome; says so when that breaks a link. Does nothing
 // unless closeFiles finished temp.cfg, and never puts in place a temp.cfg that another program
 // replaced or wrote to. Where the file system can, swaps the two names in one step and checks
-// both before the old file goes, swapping them back when another program changed either. When
+// both before the old file goes, swapping them back only while handling.cfg still leads to the
+// unchanged edit; what another program did to handling.cfg after the swap stays, and the old
+// file is then kept as handling.cfg.old (or .old.2, ...). When
 // another program changed handling.cfg since start-up, or it cannot be replaced, keeps the edit
 // as handling.cfg.new (or .new.2, .new.3, ... when that name is taken).
 void replaceHandlingFile();

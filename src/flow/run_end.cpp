@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <streambuf>
 
 #include "flow/state.h"
@@ -108,6 +109,10 @@ void abandonRun(const std::string& why) {
   discardTempFile();
   reportNotChanged(why);
   std::exit(exitStatus);
+}
+
+void abandonWhenMemoryRunsOut() {
+  std::set_new_handler([] { abandonForLackOfMemory(lackOfMemoryReport); });
 }
 
 void abandonForLackOfMemory(const char* report) noexcept {

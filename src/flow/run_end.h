@@ -47,6 +47,25 @@ void discardTempFile();
 // run the same way, with the exit status of the request.
 void abandonOnStopRequest();
 
+// What lackOfMemoryReport says while the editor starts, while it reads its command line, while it
+// carries out a command, and while the menus run, whose memory goes to the lines of handling.cfg.
+inline constexpr const char* kNoMemoryToStart =
+    "vehicle-editor: there was not enough memory to start; handling.cfg was not changed.\n";
+inline constexpr const char* kNoMemoryForCommandLine =
+    "vehicle-editor: there was not enough memory to read the command line;\n"
+    "handling.cfg was not changed.\n";
+inline constexpr const char* kNoMemoryForCommand =
+    "vehicle-editor: there was not enough memory to carry out the command;\n"
+    "handling.cfg was not changed.\n";
+inline constexpr const char* kNoMemoryForLine =
+    "vehicle-editor: there was not enough memory to hold a line of handling.cfg;\n"
+    "handling.cfg was not changed.\n";
+
+// From now on, a run that runs out of memory ends at once as abandonForLackOfMemory does, with
+// lackOfMemoryReport, instead of by an exception: where memory is that short, even the exception
+// may find none.
+void abandonWhenMemoryRunsOut();
+
 // The same for a run that has run out of memory: `report` is the whole report, already within
 // kMaxLineWidth columns (off the console its line ends but the last become blanks), and nothing
 // on the way needs memory.

@@ -1,6 +1,7 @@
 #include "flow/startup.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -94,6 +95,7 @@ void refuseUtf16File() {
 void startUp() {
   // Before any file is opened: a closed standard stream must not become handling.cfg.
   platform::prepareStandardStreams();
+  platform::waitForInputNotReady();
   followStandardOutput();
   // A request to stop waits until the handler knows which temp.cfg is this run's.
   platform::holdStopRequests();
@@ -159,8 +161,31 @@ void startUp() {
   platform::stampOf(handling, &handlingStamp);
 }
 
+std::string whyHandlingFileUnreadable() {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(kHandlingFileName, error);
+  if (status.type() == std::filesystem::file_type::not_found) return "";
+  // Nothing can be told of it (a folder on the way that may not be searched): the system's reason.
+  if (error) return error.message();
+  if (status.type() != std::filesystem::file_type::regular) return "it is not a file";
+  std::FILE* file = std::fopen(kHandlingFileName, "rb");
+  const std::string reason = platform::lastErrorText();
+  if (file) {
+    // Readable by now: it was not a moment ago.
+    std::fclose(file);
+    return "it could not be read a moment ago";
+  }
+  return platform::isHeldOpen(kHandlingFileName) ? "another program holds it open" : reason;
+}
+
 void reportMissingHandlingFile() {
   std::cout << "Couldn't open the file " << kHandlingFileName << ".\n";
+  const std::string why = whyHandlingFileUnreadable();
+  if (!why.empty()) {
+    writeReport("vehicle-editor: could not open " + std::string(kHandlingFileName) + " in " +
+                platform::currentFolder() + ": " + why + ".\n");
+    return;
+  }
   writeReport("vehicle-editor: it looked for " + std::string(kHandlingFileName) + " in " +
               platform::currentFolder() + ".\nStart the editor in the folder that holds " +
               kHandlingFileName + ".\n");

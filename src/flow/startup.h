@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // Opens handling.cfg for reading and, only when it can, creates temp.cfg empty and locked for
 // the run (whatever had that name loses it, and a link is never followed), opens handling.cfg
 // again once the lock is held, makes it writable so that it can be replaced later and notes its
@@ -11,9 +13,14 @@
 void startUp();
 
 // Says that handling.cfg could not be opened, in which folder the editor looked for it, and
-// where to start it instead.
+// why; where to start it instead only when there is no handling.cfg there.
 void reportMissingHandlingFile();
 
 // Says that handling.cfg is saved as UTF-16 and how to save it readably, and ends the run with
 // exit status 1; the caller has touched nothing or undone what it did.
 [[noreturn]] void refuseUtf16File();
+
+// Why handling.cfg, which is there, could not be opened for reading (the system's reason, "it
+// is not a file", "another program holds it open"); empty when there is none, or none that can
+// be told from a missing one.
+std::string whyHandlingFileUnreadable();

@@ -1,5 +1,7 @@
 #include "flow/state.h"
 
+#include "flow/run_end.h"
+
 LineReader handlingIn;
 platform::FileStamp handlingStamp;
 OutputFile tempOut;
@@ -21,3 +23,4 @@ int outputLineOpen = 0;
 int exitStatus = 0;
 int commandLineEdit = 0;
 int waitSeconds = 0;
+const char* lackOfMemoryReport = kNoMemoryToStart;

@@ -83,3 +83,6 @@ extern int commandLineEdit;
 // How long start-up waits, in seconds, for another editor in this folder to finish before it
 // refuses: 0 for the menus, which refuse at once; set by the commands that edit.
 extern int waitSeconds;
+// The whole report of a run that runs out of memory now, saying what the memory was for; set by
+// main and runCommandLine as the run goes from step to step, read when memory runs out.
+extern const char* lackOfMemoryReport;

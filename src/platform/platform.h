@@ -199,6 +199,13 @@ struct ConsoleFacts {
 // shell or program that opened it, never to the editor: there the facts are all 0 and false.
 ConsoleFacts consoleFacts();
 
+// Makes std::cin read standard input through a buffer that waits for input not ready yet (a
+// pipe or terminal left in non-blocking mode, as some front ends leave it) instead of taking it
+// for the end: only a real end of the input, or a read error, ends it. Nothing on Windows.
+void waitForInputNotReady();
+// The system's reason when reading standard input failed; empty when it has not failed.
+std::string inputError();
+
 // Waits until the user presses Enter. Answers typed ahead are not taken for it; returns at once
 // when standard input has ended or cannot be read.
 void waitForEnter();

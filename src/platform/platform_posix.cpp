@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdio.h>
 #include <sys/file.h>
@@ -7,6 +8,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iostream>
+#include <streambuf>
 #include <string>
 
 #include "platform/platform.h"
@@ -477,6 +480,49 @@ std::string lastErrorText() {
 
 ConsoleFacts consoleFacts() {
   return ConsoleFacts{};
+}
+
+namespace {
+
+// errno of the read of standard input that failed; 0 while none has.
+int inputErrno = 0;
+
+// Standard input through a buffer of its own. A read that finds nothing there yet (EAGAIN, on a
+// descriptor in non-blocking mode) waits until something comes, or the writer goes.
+class PatientInput : public std::streambuf {
+ protected:
+  int_type underflow() override {
+    for (;;) {
+      const ssize_t count = ::read(STDIN_FILENO, buffer_, sizeof buffer_);
+      if (count > 0) {
+        setg(buffer_, buffer_, buffer_ + count);
+        return traits_type::to_int_type(buffer_[0]);
+      }
+      if (count == 0) return traits_type::eof();
+      if (errno == EINTR) continue;
+      if (errno != EAGAIN && errno != EWOULDBLOCK) {
+        inputErrno = errno;
+        return traits_type::eof();
+      }
+      pollfd ready{STDIN_FILENO, POLLIN, 0};
+      ::poll(&ready, 1, -1);
+    }
+  }
+
+ private:
+  char buffer_[1 << 16];
+};
+
+}  // namespace
+
+void waitForInputNotReady() {
+  // Never destroyed: the stream may be read while the process exits.
+  static PatientInput* const input = new PatientInput;
+  std::cin.rdbuf(input);
+}
+
+std::string inputError() {
+  return inputErrno == 0 ? "" : std::strerror(inputErrno);
 }
 
 void waitForEnter() {

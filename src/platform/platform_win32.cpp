@@ -598,6 +598,14 @@ ConsoleFacts consoleFacts() {
   return facts;
 }
 
+void waitForInputNotReady() {
+  // A console or pipe handle here is never in a mode that reports input as not ready yet.
+}
+
+std::string inputError() {
+  return "";
+}
+
 void waitForEnter() {
   const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   // Keys pressed before this point were meant for the run's prompts. The C library's buffer,

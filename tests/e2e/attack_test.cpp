@@ -198,6 +198,7 @@ TEST_F(EditorTest, InjectedFaults) {
     Limits limits = {};
     std::string after = "";  // empty: handling.cfg keeps its bytes
     bool tempLeft = false;
+    std::vector<std::string> arguments = {};  // a command instead of the menus' edit
   } cases[] = {
       {"fsync", 1,
        "vehicle-editor: could not write temp.cfg: Input/output error; handling.cfg was not "
@@ -248,6 +249,34 @@ TEST_F(EditorTest, InjectedFaults) {
        {},
        "",
        true},
+      // The commands that only look, and a dry run, when handling.cfg cannot be read.
+      {"read:1",
+       1,
+       "vehicle-editor: could not read handling.cfg: Input/output error.\n",
+       false,
+       nullptr,
+       {},
+       "",
+       false,
+       {"list"}},
+      {"read:1",
+       1,
+       "vehicle-editor: could not read handling.cfg: Input/output error.\n",
+       false,
+       nullptr,
+       {},
+       "",
+       false,
+       {"show", "INFERNUS"}},
+      {"read:1",
+       1,
+       "vehicle-editor: could not read handling.cfg: Input/output error.\n",
+       false,
+       nullptr,
+       {},
+       "",
+       false,
+       {"set", "--dry-run", "INFERNUS", "B=1"}},
   };
   setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
   setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
@@ -259,9 +288,11 @@ TEST_F(EditorTest, InjectedFaults) {
     fs::remove(path("handling.cfg.new"));
     if (c.prepare) c.prepare();
     setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
-    RunOptions options{{{"", nullptr, "1 INFERNUS R 2.5 0 0\n"}}};
+    RunOptions options{{{"", nullptr, c.arguments.empty() ? "1 INFERNUS R 2.5 0 0\n" : ""}}};
     options.limits = c.limits;
-    const RunResult result = run(options);
+    std::vector<std::string> command = editorCommand();
+    command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+    const RunResult result = run(command, options);
     EXPECT_EQ(result.err, reported(c.err));
     EXPECT_EQ(result.exitStatus, c.exitStatus);
     EXPECT_EQ(readFile(path("handling.cfg")), c.after.empty() ? originalFile() : c.after);
@@ -299,14 +330,21 @@ TEST_F(EditorTest, InjectedFaultsAtTheEnd) {
   const std::string keptAs =
       "vehicle-editor: another program changed handling.cfg during the editing, so it was not "
       "replaced; the edited file was kept as ";
+  const auto tookPlace = [](const std::string& what, const std::string& edit) {
+    return "vehicle-editor: another program " + what +
+           " the moment the edited file took its place" + edit +
+           "; handling.cfg was left as that program made it.\n"
+           "vehicle-editor: the old handling.cfg was kept as handling.cfg.old.\n";
+  };
   const struct {
     const char* fault;
     std::function<void(const std::string& handling)> atFinalMenu;
     std::string after;
     std::string err;
     int exitStatus;
-    std::string temp;  // what temp.cfg holds afterwards; empty: there is none
-    std::string kept;  // the name the edit was kept under, or empty
+    std::string temp;      // what temp.cfg holds afterwards; empty: there is none
+    std::string kept;      // the name the edit was kept under, or empty
+    bool oldKept = false;  // the old file was kept as handling.cfg.old
   } cases[] = {
       {"rewrite-temp", nullptr, originalFile(),
        notWritten("another program wrote to it during the editing"), 1, "", ""},
@@ -317,6 +355,14 @@ TEST_F(EditorTest, InjectedFaultsAtTheEnd) {
       {"append-temp", nullptr, originalFile(),
        notWritten("another program wrote to it during the editing"), 1, "", ""},
       {"new-handling", nullptr, theirs, keptAs + "handling.cfg.new.\n", 1, "", "handling.cfg.new"},
+      // Right after the exchange: what the other program made of handling.cfg stays, and the old
+      // file is kept; the names are never swapped back over it.
+      {"exchanged:mv", nullptr, theirs,
+       tookPlace("saved its own handling.cfg", ", and the edit was lost"), 1, "", "", true},
+      {"exchanged:append", nullptr, edited + "ANOTHER 1 2 3\r\n",
+       tookPlace("wrote to handling.cfg", ""), 1, "", "", true},
+      {"exchanged:rm", nullptr, "", tookPlace("removed handling.cfg", ", and the edit with it"), 1,
+       "", "", true},
       // Without the exchange: the plain rename.
       {"no-links", nullptr, edited, "", 0, "", ""},
       // Without hard links: an earlier kept edit stays, this one takes the next name.
@@ -339,7 +385,8 @@ TEST_F(EditorTest, InjectedFaultsAtTheEnd) {
   setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
-    for (const char* name : {"handling.cfg.new", "handling.cfg.new.2", "temp.cfg"})
+    for (const char* name :
+         {"handling.cfg.new", "handling.cfg.new.2", "handling.cfg.old", "temp.cfg"})
       fs::remove(path(name));
     writeFile(path("handling.cfg"), originalFile());
     setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
@@ -352,8 +399,13 @@ TEST_F(EditorTest, InjectedFaultsAtTheEnd) {
                                               "0\n"}}});
     EXPECT_EQ(result.err, reported(c.err));
     EXPECT_EQ(result.exitStatus, c.exitStatus);
+    EXPECT_EQ(exists("handling.cfg"), !c.after.empty());
     EXPECT_EQ(readFile(path("handling.cfg")), c.after);
     EXPECT_EQ(exists("temp.cfg"), !c.temp.empty());
+    EXPECT_EQ(exists("handling.cfg.old"), c.oldKept);
+    if (c.oldKept) {
+      EXPECT_EQ(readFile(path("handling.cfg.old")), originalFile());
+    }
     if (!c.temp.empty()) {
       EXPECT_EQ(readFile(path("temp.cfg")), c.temp);
     }
@@ -388,6 +440,11 @@ TEST_F(EditorTest, AtTheWorstMoment) {
        "vehicle-editor: could not write temp.cfg: another program wrote to it during the "
        "editing; handling.cfg was not changed.\n",
        originalFile(), ""},
+      // Reading the answers fails: said in its own words, not taken for their end.
+      {"input-eio", 1,
+       "vehicle-editor: could not read the input: Input/output error; handling.cfg was not "
+       "changed.\n",
+       originalFile(), "\n"},
       // Appended after the copy's first read, or after its last: what it copied is not the file
       // there now.
       {"append:3", 1,
@@ -419,33 +476,54 @@ TEST_F(EditorTest, AtTheWorstMoment) {
 }
 
 TEST_F(EditorTest, HostileDirectoryStates) {
+  std::string folder = path("");
+  folder.pop_back();
+  const std::string notOpened = "vehicle-editor: could not open handling.cfg in " + folder + ": ";
+  const bool canDropRights = geteuid() == 0 && access("/usr/bin/setpriv", X_OK) == 0;
   const struct {
     const char* name;
     std::function<void(const std::string& handling)> prepare;
     const char* input;
     std::string out;
+    std::string err;  // on Linux; not checked when empty
+    bool asNobody = false;
   } cases[] = {
       {"empty handling.cfg", [](const std::string& handling) { writeFile(handling, ""); },
-       "1 RUMPO", kBanner + kMainMenu + kChoice + kAskManual + kVehicle + kVehicle + "\n"},
+       "1 RUMPO", kBanner + kMainMenu + kChoice + kAskManual + kVehicle + kVehicle + "\n", ""},
       {"handling.cfg is a folder",
        [](const std::string& handling) {
          fs::remove(handling);
          fs::create_directory(handling);
        },
-       "0", "Couldn't open the file handling.cfg.\n"},
+       "0", "Couldn't open the file handling.cfg.\n", notOpened + "it is not a file.\n"},
+      // A game folder copied with sudo: the file is there, and the user is told why it cannot
+      // be read, not sent to look for it elsewhere.
+      {"handling.cfg readable by its owner alone, root",
+       [](const std::string& handling) { chmod(handling.c_str(), 0600); }, "0",
+       "Couldn't open the file handling.cfg.\n", notOpened + "Permission denied.\n", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
+    if (c.asNobody && (underWine() || !canDropRights)) continue;
     fs::remove_all(path("handling.cfg"));
     fs::remove(path("temp.cfg"));
     writeFile(path("handling.cfg"), originalFile());
     c.prepare(path("handling.cfg"));
-    const RunResult result = run(c.input);
+    if (c.asNobody) openFoldersToNobody(fs::perms::all);
+    const std::string before =
+        fs::is_regular_file(path("handling.cfg")) ? readFile(path("handling.cfg")) : "";
+    const RunResult result =
+        c.asNobody ? run(asNobody(editorCommand()), RunOptions{{{"", nullptr, c.input}}})
+                   : run(c.input);
     EXPECT_EQ(result.out, c.out);
+    if (!c.err.empty() && !underWine()) {
+      EXPECT_EQ(result.err, reported(c.err));
+    }
     EXPECT_EQ(result.exitStatus, 1);
     if (fs::is_regular_file(path("handling.cfg"))) {
-      EXPECT_EQ(readFile(path("handling.cfg")), "");
+      EXPECT_EQ(readFile(path("handling.cfg")), before);
     }
+    EXPECT_FALSE(exists("temp.cfg"));
   }
 }
 
@@ -575,6 +653,10 @@ TEST_F(EditorTest, HostileSurroundings) {
   const auto stopAtValue = [](int signal) {
     return RunOptions{{{"", nullptr, "1 INFERNUS\n"}, {kValue, nullptr, "", signal}}};
   };
+  // The answers come only once the editor waits at its prompts, through a descriptor in
+  // non-blocking mode.
+  RunOptions notReadyYet{{{kChoice, nullptr, "1 INFERNUS\n"}, {kValue, nullptr, "R 2.5 0 0\n"}}};
+  notReadyYet.limits.nonBlockingInput = true;
   const auto stopped = [](const std::string& by) {
     return "vehicle-editor: stopped by " + by + "; handling.cfg was not changed.\n";
   };
@@ -592,6 +674,8 @@ TEST_F(EditorTest, HostileSurroundings) {
       {"started without standard input and output", false, startedWithout({0, 1}), "", kInputEnded,
        1, originalFile()},
       {"output read by a program that has quit", false, readerGone, "", "", 0,
+       fileWithLine(3, kInfernusBrakes)},
+      {"standard input in non-blocking mode", false, notReadyYet, kDone, "", 0,
        fileWithLine(3, kInfernusBrakes)},
       {"output and errors appended to handling.cfg", false, intoHandling, "", "", 1,
        originalFile()},
@@ -664,11 +748,12 @@ TEST_F(EditorTest, ALineLargerThanTheMemory) {
                        "handling.cfg; handling.cfg was not changed.\n",
                        huge);
 
-  // Limits from barely enough to load the program upwards: every run that starts either does
-  // its edit or says why not, and never leaves temp.cfg behind.
+  // Limits from barely enough to load the program upwards, in fine steps where the program
+  // barely loads (where the C++ library may lack its reserve for exceptions): every run that
+  // starts either does its edit or says why not, and never leaves temp.cfg behind.
   const std::string edited = fileWithLine(3, kInfernusBrakes);
   int started = 0;
-  for (long kib = 2048; kib <= 24 * 1024; kib += 256) {
+  for (long kib = 2048; kib <= 24 * 1024; kib += kib >= 4096 && kib < 8192 ? 16 : 256) {
     SCOPED_TRACE(kib);
     writeFile(path("handling.cfg"), originalFile());
     fs::remove(path("temp.cfg"));
@@ -678,8 +763,8 @@ TEST_F(EditorTest, ALineLargerThanTheMemory) {
     EXPECT_FALSE(exists("temp.cfg"));
     const std::string after = readFile(path("handling.cfg"));
     EXPECT_TRUE(after == originalFile() || after == edited);
-    // Too little to load the program, or the C++ library: it never ran.
-    if (result.out.empty() && result.err.rfind("vehicle-editor: ", 0) != 0) continue;
+    // Too little to load the program, or the C++ library: the loader says so, and it never ran.
+    if (result.signal == 0 && result.exitStatus == 127) continue;
     ++started;
     EXPECT_EQ(result.signal, 0);
     if (result.exitStatus != 0) {
@@ -689,6 +774,42 @@ TEST_F(EditorTest, ALineLargerThanTheMemory) {
     }
   }
   EXPECT_GT(started, 0);
+
+  // set --dry-run with 32 values of 53,000 bytes (1.7 MB of arguments): it shows the changes,
+  // or says that memory ran out for the command line or for the command, never for a line of
+  // handling.cfg, whose lines are short.
+  std::vector<std::string> dryRun = editorCommand();
+  // --force: no column's kind takes 53,000 sevens; here only the memory counts.
+  dryRun.insert(dryRun.end(), {"set", "--dry-run", "--force", "INFERNUS"});
+  for (const char* code :
+       {"B", "C", "D", "E", "F", "G", "H", "I", "J", "K",  "L",  "M",  "N",  "O",  "P",  "Q",
+        "R", "S", "T", "U", "V", "W", "X", "Y", "Z", "aa", "ab", "ac", "ad", "ae", "af", "ag"})
+    dryRun.push_back(code + ("=" + std::string(53000, '7')));
+  const auto noMemoryTo = [](const std::string& what) {
+    return "vehicle-editor: there was not enough memory to " + what +
+           "; handling.cfg was not changed.\n";
+  };
+  int shown = 0;
+  for (long kib = 6 * 1024; kib <= 36 * 1024; kib += 256) {
+    SCOPED_TRACE(kib);
+    writeFile(path("handling.cfg"), originalFile());
+    RunOptions tight{{{"", nullptr, ""}}};
+    tight.limits.memoryLimit = kib << 10;
+    const RunResult result = runProgram(dryRun, path(""), root_.string(), tight);
+    if (result.signal == 0 && result.exitStatus == 127) continue;
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_FALSE(exists("temp.cfg"));
+    EXPECT_EQ(readFile(path("handling.cfg")), originalFile());
+    if (result.exitStatus == 0) {
+      ++shown;
+    } else {
+      EXPECT_EQ(result.exitStatus, 1);
+      EXPECT_TRUE(result.err == noMemoryTo("read the command line") ||
+                  result.err == noMemoryTo("carry out the command"))
+          << result.err;
+    }
+  }
+  EXPECT_GT(shown, 0);
 }
 
 TEST_F(EditorTest, HostileConsoleInput) {

@@ -37,6 +37,7 @@ void setLimit(int resource, long bytes) {
   dup2(err, 2);
   for (const int fd : limits.closed)
     close(fd);
+  if (limits.nonBlockingInput) fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK);
   setLimit(RLIMIT_FSIZE, limits.fileSizeLimit);
   setLimit(RLIMIT_AS, limits.memoryLimit);
   if (limits.cpuSeconds > 0) {

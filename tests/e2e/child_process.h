@@ -30,6 +30,8 @@ struct Limits {
   long cpuSeconds = 0;
   // Standard descriptors (0, 1, 2) the child starts without.
   std::vector<int> closed;
+  // Standard input is in non-blocking mode, as some front ends leave it.
+  bool nonBlockingInput = false;
   // Standard output is a pipe whose reader has gone.
   bool outputReaderGone = false;
   // When not empty, standard output and standard error are appended to this file.

@@ -17,14 +17,21 @@
 //   flock:nfs      locks behave as over NFS: an exclusive lock on a descriptor not open for
 //                  writing fails with EBADF;
 //   flock:none     no lock can be had at all (ENOLCK), as from an NFS server that keeps none;
+//   input-eio      every read of standard input fails with EIO;
 //   spin           forcing temp.cfg to disk takes CPU time until a CPU time limit ends it;
 // and, for the last instants of a run and for other file systems:
 //   rewrite-temp   right before temp.cfg is forced to disk, another descriptor empties it and
 //                  writes as many NUL bytes;
-//   foreign-temp, append-temp, new-handling
-//                  right before temp.cfg is first put in place (rename or name exchange),
-//                  another program's file takes the name temp.cfg, a line is appended to
-//                  temp.cfg, or another program saves a new handling.cfg;
+//   foreign-temp, append-temp
+//                  once the editor has given temp.cfg handling.cfg's owner and mode, right
+//                  before its last look at temp.cfg: another program's file takes the name
+//                  temp.cfg, or a line is appended to temp.cfg;
+//   new-handling   right before temp.cfg is first put in place (rename or name exchange),
+//                  another program saves a new handling.cfg;
+//   exchanged:mv, exchanged:append, exchanged:rm
+//                  right after the names are exchanged (the editor descheduled there), another
+//                  program saves its own handling.cfg (kTheirs), appends kAppended to
+//                  handling.cfg, or removes it;
 //   no-links       as on exFAT: renameat2 knows no flags (EINVAL) and link() fails (EPERM);
 //   no-ctime       as on exFAT: stat, fstat and lstat give the time of last write as the change
 //                  time.
@@ -48,6 +55,8 @@ namespace {
 
 // What append:N adds to handling.cfg; the tests expect these bytes.
 constexpr const char kAppended[] = "ANOTHER 1 2 3\r\n";
+// The handling.cfg another program saves in new-handling and exchanged:mv.
+constexpr const char kTheirs[] = "RUMPO 1 2 3\r\n";
 
 // The path of the file `fd` is open on; empty when unknown.
 const char* pathOf(int fd, char (&target)[4096]) {
@@ -205,14 +214,36 @@ void beforeReplacing(const char* from, const char* to, unsigned flags) {
       (flags == 0 && std::strcmp(from, "temp.cfg") == 0 && std::strcmp(to, "handling.cfg") == 0);
   if (done || !replacing) return;
   done = true;
+  if (is("new-handling")) {
+    writeWhole("theirs.tmp", O_TRUNC, kTheirs);
+    REAL(rename)("theirs.tmp", "handling.cfg");
+  }
+}
+
+void afterMeta(int fd) {
+  static bool done = false;
+  if (done || !names(fd, "temp.cfg")) return;
+  done = true;
   if (is("foreign-temp")) {
     writeWhole("foreign.tmp", O_TRUNC, "FOREIGN 1 2 3\r\n");
     REAL(rename)("foreign.tmp", "temp.cfg");
   } else if (is("append-temp")) {
     writeWhole("temp.cfg", O_APPEND, "APPENDED 1 2 3\r\n");
-  } else if (is("new-handling")) {
-    writeWhole("theirs.tmp", O_TRUNC, "RUMPO 1 2 3\r\n");
+  }
+}
+
+void afterExchange(unsigned flags) {
+  static bool done = false;
+  const char* action = after("exchanged:");
+  if (done || (flags & RENAME_EXCHANGE) == 0 || !action) return;
+  done = true;
+  if (std::strcmp(action, "mv") == 0) {
+    writeWhole("theirs.tmp", O_TRUNC, kTheirs);
     REAL(rename)("theirs.tmp", "handling.cfg");
+  } else if (std::strcmp(action, "append") == 0) {
+    writeWhole("handling.cfg", O_APPEND, kAppended);
+  } else if (std::strcmp(action, "rm") == 0) {
+    REAL(unlink)("handling.cfg");
   }
 }
 
@@ -269,6 +300,14 @@ extern "C" std::size_t fwrite(const void* bytes, std::size_t size, std::size_t c
   return done;
 }
 
+extern "C" ssize_t read(int fd, void* buffer, std::size_t size) {
+  if (fd == STDIN_FILENO && is("input-eio")) {
+    errno = EIO;
+    return -1;
+  }
+  return REAL(read)(fd, buffer, size);
+}
+
 extern "C" int fsync(int fd) {
   if (is("spin") && names(fd, "temp.cfg")) {
     // Bounded, so that a run without the limit still ends.
@@ -318,6 +357,7 @@ extern "C" int ftruncate(int fd, off_t length) {
 extern "C" int fchmod(int fd, mode_t mode) {
   const int result = REAL(fchmod)(fd, mode);
   noteFd("meta", fd);
+  afterMeta(fd);
   return result;
 }
 extern "C" int fchown(int fd, uid_t owner, gid_t group) {
@@ -361,6 +401,7 @@ extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const c
   }
   const int result = REAL(renameat2)(fromFolder, from, toFolder, to, flags);
   if (result == 0) noteNames("rename", from, to, flags);
+  if (result == 0) afterExchange(flags);
   return result;
 }
 extern "C" int link(const char* from, const char* to) {

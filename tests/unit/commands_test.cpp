@@ -18,6 +18,14 @@ TEST(ClosestNames, CaseFirstThenNearestInFileOrderAtMostThree) {
   EXPECT_EQ(closest.best(), (std::vector<std::string>{"infernus", "Infernus", "INFERNUSX"}));
 }
 
+// Two edits away is near enough, three is not.
+TEST(ClosestNames, TwoEditsAwayButNotThree) {
+  ClosestNames closest("INFERNUS");
+  for (const char* name : {"INFERNO", "INFERN", "INFERNUSES", "INFERNOSES", "NFERN"})
+    closest.consider(name);
+  EXPECT_EQ(closest.best(), (std::vector<std::string>{"INFERNO", "INFERN", "INFERNUSES"}));
+}
+
 TEST(ClosestNames, NothingForANameThatSharesNothing) {
   ClosestNames closest("X");
   for (const char* name : {"Y", "BIKE", "XYZW"})

@@ -1,5 +1,6 @@
 #include "handling/output_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -28,4 +29,32 @@ TEST(OutputFile, LinesAcrossAndBeyondTheBuffer) {
   ASSERT_TRUE(out.finish(&error)) << error;
   EXPECT_EQ(out.bytesWritten(), expected.size());
   EXPECT_TRUE(dir.read("out.cfg") == expected);
+}
+
+// An output abandoned by attaching another file, or by its end, closes the file it held and
+// writes none of the lines it still buffered; one without a file writes nothing and never
+// finishes.
+TEST(OutputFile, AbandonedOrWithoutAFile) {
+  TempDir dir;
+  std::FILE* first = std::fopen(dir.file("first.cfg").c_str(), "wb");
+  std::FILE* second = std::fopen(dir.file("second.cfg").c_str(), "wb");
+  ASSERT_TRUE(first && second);
+  const int firstFd = fileno(first);
+  const int secondFd = fileno(second);
+  {
+    OutputFile out;
+    out.attach(first);
+    out.writeLine("lost");
+    out.attach(second);
+    EXPECT_EQ(fcntl(firstFd, F_GETFD), -1);
+    out.writeLine("lost too");
+  }
+  EXPECT_EQ(fcntl(secondFd, F_GETFD), -1);
+  EXPECT_EQ(dir.read("first.cfg"), "");
+  EXPECT_EQ(dir.read("second.cfg"), "");
+  OutputFile none;
+  none.writeLine("nowhere");
+  EXPECT_EQ(none.bytesWritten(), 0u);
+  std::string error;
+  EXPECT_FALSE(none.finish(&error));
 }
