@@ -6,8 +6,10 @@
 #include "flow/run_end.h"
 #include "flow/startup.h"
 #include "flow/state.h"
+#include "platform/platform.h"
 
 int main(int argc, char** argv) {
+  platform::useUtf8Arguments(&argc, &argv);
   keepOwnWindowOpen();
   if (answerCommandLine(argc, argv)) return 0;
   int status = 0;

@@ -13,10 +13,18 @@ namespace platform {
 using Handle = std::intptr_t;
 inline constexpr Handle kNoHandle = -1;
 
+// Makes `*argv` the command line's words in UTF-8, as the rest of the editor takes every text. On
+// Windows they are read from the command line as the system holds it (UTF-16), so that a path in
+// any script arrives whole, never turned into the code page's look-alike; `*argc` is their count.
+// Nothing changes on POSIX, whose words are bytes already.
+void useUtf8Arguments(int* argc, char*** argv);
+
 // Opens the null device on each of the standard streams (input, output, error) that the process
 // was started without, so that no file the editor opens later takes a standard stream's place:
 // a missing input then reads as ended, missing output goes nowhere. Also makes a write past a
 // file size limit, or to a reader that has gone, fail as an error instead of ending the process.
+// On Windows, standard error written to a console shows the editor's UTF-8 text (a path in any
+// script) as the characters it stands for; written elsewhere it stays UTF-8 bytes.
 void prepareStandardStreams();
 
 // Holds the requests to stop (POSIX: SIGINT, SIGHUP, SIGQUIT, SIGTERM and SIGXCPU, the CPU time
@@ -195,8 +203,9 @@ struct ConsoleFacts {
 // shell or program that opened it, never to the editor: there the facts are all 0 and false.
 ConsoleFacts consoleFacts();
 
-// Waits until the user presses Enter. Answers typed ahead are not taken for it; returns at once
-// when standard input has ended or cannot be read.
-void waitForEnter();
+// Discards the keys typed ahead (answers meant for the run's prompts), then writes `prompt` to
+// standard output and waits until the user presses Enter: an Enter pressed the moment the prompt
+// appears is taken. Returns at once when standard input has ended or cannot be read.
+void waitForEnter(const char* prompt);
 
 }  // namespace platform

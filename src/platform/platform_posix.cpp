@@ -125,6 +125,10 @@ FileStamp stampFrom(const struct stat& info) {
 
 }  // namespace
 
+void useUtf8Arguments(int*, char***) {
+  // The words are the bytes the shell passed, as every name on POSIX is.
+}
+
 void prepareStandardStreams() {
   for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
     if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
@@ -479,7 +483,9 @@ ConsoleFacts consoleFacts() {
   return ConsoleFacts{};
 }
 
-void waitForEnter() {
+void waitForEnter(const char* prompt) {
+  // A terminal window never closes with the editor, so nothing was typed ahead for this.
+  if (::write(STDOUT_FILENO, prompt, std::strlen(prompt)) < 0) return;
   // Straight from the file descriptor: what the editor's stream has buffered was typed earlier.
   char typed = 0;
   for (;;) {
