@@ -22,6 +22,11 @@ struct FoundLine {
 void copyReplacingLine(LineReader& in, OutputFile& out, const FoundLine& found,
                        std::string_view replacement);
 
+// Once the lookup has read handling.cfg: lets other programs save it while the user edits (see
+// platform::letOthersSave). Where handlingIn then reads a copy, what another program did to the
+// file until now is judged here, as writeEditedFile would have judged it.
+void letOthersSaveHandlingFile();
+
 // Writes all of temp.cfg: handling.cfg line by line, with the record line, followed by whatever
 // the chosen vehicle's line held after its 33rd field, in place of that line. Says "Couldn't
 // open the temporary file." when temp.cfg is not open.

@@ -5,6 +5,7 @@
 #include "flow/console.h"
 #include "flow/run_end.h"
 #include "flow/state.h"
+#include "handling/record_writer.h"
 
 namespace {
 
@@ -72,6 +73,8 @@ bool keepLookedUpFile() {
   // file of the same size and times.
   if (!handlingIn.readToEnd()) return false;
   handlingChecksum = handlingIn.checksum().value();
+  // The user may take any time from here to the copy: another program may save meanwhile.
+  letOthersSaveHandlingFile();
   return true;
 }
 

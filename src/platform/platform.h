@@ -68,6 +68,14 @@ void clearAttributes(const char* path);
 // brief hold by another program is waited out for up to about two seconds.
 std::FILE* openForReading(const char* path);
 
+// Lets other programs save or delete the file open as `file` (read from its first byte), while
+// its bytes stay readable. Where an open file, however shared, keeps another program from
+// putting a new file in its place (Windows), copies its bytes into a new file in the user's
+// temporary folder, which no other program may open and which goes when it is closed or the
+// process ends, and returns that copy; the caller then closes `file`. Elsewhere, or when the copy
+// cannot be made, returns `file` itself.
+std::FILE* letOthersSave(std::FILE* file);
+
 // What createLocked found.
 // openElsewhere (Windows): a file of that name is open in another program, which is not an editor.
 enum class CreateResult { created, inUse, openElsewhere, failed };

@@ -495,6 +495,56 @@ std::FILE* openForReading(const char* path) {
   return file;
 }
 
+std::FILE* letOthersSave(std::FILE* file) {
+  // Open, even with every sharing, the file would refuse a program's save, which renames a new
+  // file over it ("Access denied" for move /Y): the copy is read instead.
+  const HANDLE from = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  wchar_t folder[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+  if (length == 0 || length > MAX_PATH) return file;
+  HANDLE copy = INVALID_HANDLE_VALUE;
+  for (unsigned number = 0; copy == INVALID_HANDLE_VALUE && number < 100; ++number) {
+    const std::wstring name = std::wstring(folder, length) + L"vehicle-editor-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(number) + L".cfg";
+    copy = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (copy == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  if (copy == INVALID_HANDLE_VALUE) return file;
+  std::vector<char> buffer(1 << 16);
+  bool copied = true;
+  for (std::uint64_t offset = 0;;) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset & 0xffffffffu);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    DWORD written = 0;
+    if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, &at)) {
+      copied = GetLastError() == ERROR_HANDLE_EOF;
+      break;
+    }
+    if (got == 0) break;
+    if (!WriteFile(copy, buffer.data(), got, &written, nullptr) || written != got) {
+      copied = false;
+      break;
+    }
+    offset += got;
+  }
+  LARGE_INTEGER start{};
+  const int fd = copied && SetFilePointerEx(copy, start, nullptr, FILE_BEGIN)
+                     ? _open_osfhandle(reinterpret_cast<intptr_t>(copy), _O_RDONLY | _O_BINARY)
+                     : -1;
+  std::FILE* const stream = fd < 0 ? nullptr : _fdopen(fd, "rb");
+  if (stream) return stream;
+  if (fd < 0) {
+    CloseHandle(copy);
+  } else {
+    _close(fd);
+  }
+  return file;
+}
+
 CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std::string* error) {
   // Whatever file or link is there goes first, so that the new file is always a fresh regular
   // file: deleting a link removes the link itself, never its target. A file that another

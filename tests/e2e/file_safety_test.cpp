@@ -267,12 +267,15 @@ TEST_F(EditorTest, HandlingFileChangedByAnotherProgramWhileEditing) {
     fs::remove(path("temp.cfg"));
     fs::remove(path("handling.cfg.new"));
     const RunResult result = run(editWithPauseAtFinalMenu([&] { c.change(path("handling.cfg")); }));
-    EXPECT_EQ(result.err, reported(c.err));
+    // On Windows the copy is made from the bytes the lookup read, which the editor keeps from
+    // then on: an edit of a file rewritten in place is kept as for a new file.
+    const bool editKept = c.editKept || underWine();
+    EXPECT_EQ(result.err, reported(editKept ? cases[0].err : c.err));
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(readFile(path("handling.cfg")), c.after);
     EXPECT_FALSE(exists("temp.cfg"));
-    EXPECT_EQ(exists("handling.cfg.new"), c.editKept);
-    if (c.editKept) {
+    EXPECT_EQ(exists("handling.cfg.new"), editKept);
+    if (editKept) {
       EXPECT_EQ(readFile(path("handling.cfg.new")), fileWithLine(3, kInfernusBrakes));
     }
   }

@@ -150,6 +150,39 @@ TEST_F(EditorTest, HandlingFileHeldOpenByAnotherProgram) {
   EXPECT_EQ(readFile(path("handling.cfg.new")), "an earlier kept edit\r\n");
 }
 
+// Another program saves handling.cfg while the editor waits at the final menu, as programs save
+// (a new file renamed over it, as move /Y does), or deletes it first: its save is kept, and the
+// edit is kept beside it.
+TEST_F(EditorTest, AnotherProgramSavesWhileTheEditorWaits) {
+  SKIP_UNLESS_WINE();
+  for (const char* how : {"--save", "--delete-then-save"}) {
+    SCOPED_TRACE(how);
+    writeFile(path("handling.cfg"), originalFile());
+    fs::remove(path("handling.cfg.new"));
+    RunResult saved;
+    const RunResult result =
+        run(RunOptions{{{"", nullptr, "1 INFERNUS R 2.5 0\n"},
+                        {kFinalMenu + kChoice,
+                         [&] {
+                           std::vector<std::string> command = windowsCommand("hold-file.exe");
+                           command.insert(command.end(), {how, "handling.cfg"});
+                           ChildProcess saver(command, (root_ / "game").string(),
+                                              (root_ / "save.out").string(),
+                                              (root_ / "save.err").string());
+                           saver.finish(&saved);
+                         },
+                         "0\n"}}});
+    EXPECT_EQ(saved.exitStatus, 0) << saved.err;
+    EXPECT_EQ(result.err, reported("vehicle-editor: another program changed handling.cfg during "
+                                   "the editing, so it was not replaced; the edited file was "
+                                   "kept as handling.cfg.new.\n"));
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(readFile(path("handling.cfg")), "saved by another program\r\n");
+    EXPECT_EQ(readFile(path("handling.cfg.new")), fileWithLine(3, kInfernusBrakes));
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
+}
+
 // A virus scanner or an indexer holds handling.cfg for a moment just as the editor puts its file
 // in place: the editor waits until the hold ends, and the edit lands.
 TEST_F(EditorTest, BriefHoldOfTheHandlingFileIsWaitedOut) {
