@@ -32,8 +32,9 @@ constexpr const char* kHelp =
     "write handling.cfg as the menus do. Exit status: 0 done, 1 not, 2 usage error.\n"
     "To abandon a run at any prompt without changing anything: Ctrl-C, or end the\n"
     "input (Ctrl-D; on Windows Ctrl-Z, then Enter).\n"
-    "More in README.md: beside vehicle-editor.exe in the Windows release, in\n"
-    "share/doc/vehicle-editor in the Linux installation, at the top of the sources.\n";
+    "More in Readme.txt beside vehicle-editor.exe in the Windows release, and in\n"
+    "README.md in share/doc/vehicle-editor in the Linux installation and at the top\n"
+    "of the sources.\n";
 
 }  // namespace
 
