@@ -31,7 +31,7 @@ constexpr const char* kHelp =
     "Edits print their changes once written, and write nothing if nothing changes.\n"
     "Exit status: 0 done, 1 not, 2 usage error or refused line. Ctrl-C, or the end\n"
     "of the input (Ctrl-D; on Windows Ctrl-Z, Enter), abandons a run unchanged.\n"
-    "More in README.md: beside vehicle-editor.exe, in share/doc/vehicle-editor.\n";
+    "More in Readme.txt (beside the .exe) and README.md (share/doc/vehicle-editor).\n";
 
 }  // namespace
 

@@ -7,12 +7,14 @@
 #include "flow/run_end.h"
 #include "flow/startup.h"
 #include "flow/state.h"
+#include "platform/platform.h"
 
 int main(int argc, char** argv) {
   // Memory runs out for a line of handling.cfg of hundreds of megabytes, for a command line of
   // as much, or under a limit barely above what loading the program takes: then the report says
   // what the memory was for (lackOfMemoryReport, kept up to date below).
   abandonWhenMemoryRunsOut();
+  platform::useUtf8Arguments(&argc, &argv);
   keepOwnWindowOpen();
   if (answerCommandLine(argc, argv)) return 0;
   int status = 0;

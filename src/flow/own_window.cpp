@@ -11,8 +11,8 @@ constexpr const char* kCloseWindowPrompt = "\nPress Enter to close this window."
 void askForEnter() {
   // The run is over: Ctrl-C or closing the window has nothing left to stop and just closes it.
   platform::endOnStopRequest();
-  std::cout << kCloseWindowPrompt << std::flush;
-  platform::waitForEnter();
+  std::cout.flush();
+  platform::waitForEnter(kCloseWindowPrompt);
 }
 
 }  // namespace

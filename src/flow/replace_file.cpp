@@ -198,6 +198,10 @@ void reportLeftToOtherProgram(Outcome outcome) {
 
 }  // namespace
 
+const char* const kNoSavingAdvice =
+    "For a game under Program Files, start the editor as administrator, or copy the game to a "
+    "folder you may write to.\n";
+
 void releaseTempFile() {
   platform::release(tempLock);
   tempLock = platform::kNoHandle;
@@ -207,6 +211,7 @@ void closeFiles() {
   handlingIn.close();
   if (!tempOut.isOpen()) {
     reportNotChanged("could not create " + std::string(kTempFileName) + ": " + tempOutError);
+    writeReport(kNoSavingAdvice);
     return;
   }
   std::string error;

@@ -52,11 +52,11 @@ std::string leadsToTempFile() {
   std::exit(exitStatus);
 }
 
-// Says before the banner that the edit will have nowhere to go; the menus still run.
+// Says before the banner that the edit will have nowhere to go; the menus still run. One line:
+// with the banner and the main menu it still fits a console window of 25 lines, so that it has
+// not scrolled away when the first "Choice: " waits. What to do is said at the end.
 void reportNoSavingHere(const std::string& reason) {
-  writeReport("vehicle-editor: no change can be saved in this folder: " + reason +
-              ".\nFor a game under Program Files, start the editor as administrator, or copy "
-              "the game to a folder you may write to.\n");
+  writeReport("vehicle-editor: no change can be saved in this folder: " + reason + ".\n");
 }
 
 // How often a run that waits for another editor tries again.

@@ -4,6 +4,7 @@
 
 LineReader handlingIn;
 platform::FileStamp handlingStamp;
+int handlingCopied = 0;
 OutputFile tempOut;
 platform::Handle tempLock = platform::kNoHandle;
 platform::FileStamp tempStamp;

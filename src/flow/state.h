@@ -31,6 +31,9 @@ enum : int {
 extern LineReader handlingIn;
 // What handling.cfg was when startUp opened it; replaceHandlingFile replaces only that file.
 extern platform::FileStamp handlingStamp;
+// 1 once keepLookedUpFile has let go of handling.cfg, so that other programs may save it while
+// the user edits, and handlingIn reads a copy of the bytes the lookup read (Windows).
+extern int handlingCopied;
 // temp.cfg, created empty by startUp; written by writeEditedFile, finished by closeFiles.
 extern OutputFile tempOut;
 // temp.cfg held by startUp for the whole run: the lock that keeps a second editor out of this

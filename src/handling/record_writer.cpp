@@ -85,15 +85,25 @@ void writeEditedLines(const std::vector<LineReplacement>& lines) {
   checkUnchanged();
 }
 
+void letOthersSaveHandlingFile() {
+  std::FILE* const copy = platform::letOthersSave(handlingIn.file());
+  if (copy == handlingIn.file()) return;
+  // The last look at the file itself; the copy is checked against the lookup's bytes.
+  checkUnchanged();
+  handlingIn.attach(copy);
+  handlingCopied = 1;
+}
+
 void writeEditedFile() {
   if (!tempOut.isOpen()) {
     std::cout << "Couldn't open the temporary file.";
     return;
   }
-  checkUnchanged();
+  // A copy cannot change; the file itself was looked at when it was made.
+  if (handlingCopied == 0) checkUnchanged();
   std::string line = buildRecordLine(record);
   line += tailAfterFields(currentLine);
   copyReplacingLine(handlingIn, tempOut,
                     FoundLine{currentLineNumber, currentLine, handlingChecksum}, line);
-  checkUnchanged();
+  if (handlingCopied == 0) checkUnchanged();
 }

@@ -40,6 +40,11 @@ void copyReplacingLines(LineReader& in, OutputFile& out, const std::vector<LineR
 // handlingChecksum and the file start-up found, as writeEditedFile does. temp.cfg must be open.
 void writeEditedLines(const std::vector<LineReplacement>& lines);
 
+// Once the lookup has read handling.cfg: lets other programs save it while the user edits (see
+// platform::letOthersSave). Where handlingIn then reads a copy, what another program did to the
+// file until now is judged here, as writeEditedFile would have judged it.
+void letOthersSaveHandlingFile();
+
 // Writes all of temp.cfg: handling.cfg line by line, with the record line, followed by whatever
 // the chosen vehicle's line held after its 33rd field, in place of that line. Says "Couldn't
 // open the temporary file." when temp.cfg is not open.

@@ -8,6 +8,7 @@
 #include "flow/run_end.h"
 #include "flow/state.h"
 #include "handling/exact_lookup.h"
+#include "handling/record_writer.h"
 
 namespace {
 
@@ -29,14 +30,18 @@ const LookupTexts kLookupTexts[] = {
 };
 
 // Says what the typed word took when it is not that line's first word, and which line is taken
-// when its name begins other lines too; then keeps the file as keepLookedUpFile does.
+// when its name begins other lines too; then keeps the file as keepLookedUpFile does, and lets
+// other programs save it while the user edits.
 bool notedFoundLine() {
   const std::string inside = foundInsideNote(vehicleName, currentLineNumber, currentLine);
   if (!inside.empty()) writeNote(inside);
   // A line before the one taken that begins with its name would have been taken, had the typed
   // word been part of that name.
   const bool earlierToo = !NameSearch(vehicleName).foundIn(firstWord(currentLine));
-  return keepLookedUpFile(earlierToo);
+  if (!keepLookedUpFile(earlierToo)) return false;
+  // The user may take any time from here to the copy: another program may save meanwhile.
+  letOthersSaveHandlingFile();
+  return true;
 }
 
 }  // namespace

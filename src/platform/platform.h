@@ -13,10 +13,18 @@ namespace platform {
 using Handle = std::intptr_t;
 inline constexpr Handle kNoHandle = -1;
 
+// Makes `*argv` the command line's words in UTF-8, as the rest of the editor takes every text. On
+// Windows they are read from the command line as the system holds it (UTF-16), so that a path in
+// any script arrives whole, never turned into the code page's look-alike; `*argc` is their count.
+// Nothing changes on POSIX, whose words are bytes already.
+void useUtf8Arguments(int* argc, char*** argv);
+
 // Opens the null device on each of the standard streams (input, output, error) that the process
 // was started without, so that no file the editor opens later takes a standard stream's place:
 // a missing input then reads as ended, missing output goes nowhere. Also makes a write past a
 // file size limit, or to a reader that has gone, fail as an error instead of ending the process.
+// On Windows, standard error written to a console shows the editor's UTF-8 text (a path in any
+// script) as the characters it stands for; written elsewhere it stays UTF-8 bytes.
 void prepareStandardStreams();
 
 // Holds the requests to stop (POSIX: SIGINT, SIGHUP, SIGQUIT, SIGTERM and SIGXCPU, the CPU time
@@ -63,6 +71,14 @@ void clearAttributes(const char* path);
 // Windows other programs may still write, replace or delete the file while it is open, and a
 // brief hold by another program is waited out for up to about two seconds.
 std::FILE* openForReading(const char* path);
+
+// Lets other programs save or delete the file open as `file` (read from its first byte), while
+// its bytes stay readable. Where an open file, however shared, keeps another program from
+// putting a new file in its place (Windows), copies its bytes into a new file in the user's
+// temporary folder, which no other program may open and which goes when it is closed or the
+// process ends, and returns that copy; the caller then closes `file`. Elsewhere, or when the copy
+// cannot be made, returns `file` itself.
+std::FILE* letOthersSave(std::FILE* file);
 
 // What createLocked found.
 // openElsewhere (Windows): a file of that name is open in another program, which is not an editor.
@@ -206,8 +222,9 @@ void waitForInputNotReady();
 // The system's reason when reading standard input failed; empty when it has not failed.
 std::string inputError();
 
-// Waits until the user presses Enter. Answers typed ahead are not taken for it; returns at once
-// when standard input has ended or cannot be read.
-void waitForEnter();
+// Discards the keys typed ahead (answers meant for the run's prompts), then writes `prompt` to
+// standard output and waits until the user presses Enter: an Enter pressed the moment the prompt
+// appears is taken. Returns at once when standard input has ended or cannot be read.
+void waitForEnter(const char* prompt);
 
 }  // namespace platform

@@ -128,6 +128,10 @@ FileStamp stampFrom(const struct stat& info) {
 
 }  // namespace
 
+void useUtf8Arguments(int*, char***) {
+  // The words are the bytes the shell passed, as every name on POSIX is.
+}
+
 void prepareStandardStreams() {
   for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
     if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
@@ -221,6 +225,11 @@ bool lockFolder() {
 }
 
 }  // namespace
+
+std::FILE* letOthersSave(std::FILE* file) {
+  // An open file keeps no program from replacing or removing it here.
+  return file;
+}
 
 CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std::string* error) {
   // Two locks keep a second editor out: one on the folder, which no name can race, and one on
@@ -525,7 +534,9 @@ std::string inputError() {
   return inputErrno == 0 ? "" : std::strerror(inputErrno);
 }
 
-void waitForEnter() {
+void waitForEnter(const char* prompt) {
+  // A terminal window never closes with the editor, so nothing was typed ahead for this.
+  if (::write(STDOUT_FILENO, prompt, std::strlen(prompt)) < 0) return;
   // Straight from the file descriptor: what the editor's stream has buffered was typed earlier.
   char typed = 0;
   for (;;) {

@@ -1,12 +1,16 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <iostream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -15,6 +19,52 @@
 namespace platform {
 
 namespace {
+
+// `utf8` in UTF-16, as the "...W" functions of Windows take it; empty when it is not UTF-8.
+std::wstring wideText(const char* utf8) {
+  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), length);
+  wide.resize(static_cast<std::size_t>(length - 1));
+  return wide;
+}
+
+}  // namespace
+
+// widePath: the one conversion of the editor's paths (UTF-8 inside the program) for the "...W"
+// functions of Windows, which take every name a folder may have, in any script.
+std::wstring widePath(const char* utf8) {
+  std::wstring wide = wideText(utf8);
+  // An absolute path as long as the old limit of 260 characters (248 for a folder) reaches its
+  // file only with the prefix \\?\, which also turns off the system's own tidying of the path
+  // (separators, "." and ".."): that is done here first.
+  const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+  const bool drive = wide.size() >= 3 && wide[1] == L':' && separator(wide[2]);
+  const bool share = wide.size() >= 2 && separator(wide[0]) && separator(wide[1]);
+  if (!(drive || share) || wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\?\\", 0) == 0)
+    return wide;
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return wide;
+  std::wstring full(size, L'\0');
+  const DWORD got = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (got == 0 || got >= size) return wide;
+  full.resize(got);
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+namespace {
+
+// `wide` in UTF-8, as the program holds every text.
+std::string utf8Of(const wchar_t* wide, int length = -1) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return std::string();
+  std::string text(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, length, text.data(), size, nullptr, nullptr);
+  if (length < 0) text.resize(static_cast<std::size_t>(size - 1));
+  return text;
+}
 
 // The description the C library gives for the errno that matches a Windows error, so that
 // messages read the same as on the other systems.
@@ -51,7 +101,7 @@ HANDLE asHandle(Handle handle) {
 // allow. A link of that name is asked about itself unless `followLink`.
 HANDLE openToAsk(const char* path, bool followLink = false) {
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-  return CreateFileA(path, FILE_READ_ATTRIBUTES,
+  return CreateFileW(widePath(path).c_str(), FILE_READ_ATTRIBUTES,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                      flags, nullptr);
 }
@@ -66,18 +116,18 @@ enum class Claim { taken, byAnotherEditor, unknown };
 // Claims the current folder for this run, by the volume and number of the folder itself, which
 // every name of it shares.
 Claim claimFolder() {
-  const HANDLE folder =
-      CreateFileA(".", FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE folder = CreateFileW(L".", FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (folder == INVALID_HANDLE_VALUE) return Claim::unknown;
   BY_HANDLE_FILE_INFORMATION info;
   const bool known = GetFileInformationByHandle(folder, &info) != 0;
   CloseHandle(folder);
   if (!known) return Claim::unknown;
-  char name[96];
-  std::snprintf(name, sizeof name, "Global\\vehicle-editor-%08lx-%08lx%08lx",
+  wchar_t name[96];
+  std::swprintf(name, sizeof name / sizeof name[0], L"Global\\vehicle-editor-%08lx-%08lx%08lx",
                 info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
-  const HANDLE claim = CreateMutexA(nullptr, FALSE, name);
+  const HANDLE claim = CreateMutexW(nullptr, FALSE, name);
   const DWORD code = GetLastError();
   if (claim && code != ERROR_ALREADY_EXISTS) {
     folderClaim = claim;
@@ -142,6 +192,9 @@ StopReport stopReport;
 const char* volatile stopPrompt = nullptr;
 // The thread that runs the editor, whose read at a prompt must not take that Enter.
 HANDLE mainThread = nullptr;
+// Set by that thread once a request to stop has stopped it for good (in holdStopRequests): from
+// then on no read of the run's is pending or will be, and every key is the handler's.
+HANDLE runParked = nullptr;
 
 // Where the run stands for the console event handler, which runs on a thread of its own.
 enum : LONG { kWorking, kStopping, kHolding };
@@ -161,10 +214,10 @@ void writeText(DWORD stream, const char* text) {
 
 // Reads the console's keys until Enter; returns at once when it cannot be read.
 void readUntilEnter(HANDLE input) {
-  char typed = 0;
+  wchar_t typed = 0;
   DWORD count = 0;
-  while (ReadConsoleA(input, &typed, 1, &count, nullptr) && count == 1 && typed != '\r' &&
-         typed != '\n') {
+  while (ReadConsoleW(input, &typed, 1, &count, nullptr) && count == 1 && typed != L'\r' &&
+         typed != L'\n') {
     continue;
   }
 }
@@ -179,18 +232,18 @@ void endPendingRead() {
   if (mainThread) CancelSynchronousIo(mainThread);
   INPUT_RECORD keys[4] = {};
   const WORD codes[2] = {'Z', VK_RETURN};
-  const char typed[2] = {'\x1a', '\r'};
+  const wchar_t typed[2] = {L'\x1a', L'\r'};
   for (int i = 0; i < 4; ++i) {
     KEY_EVENT_RECORD& key = keys[i].Event.KeyEvent;
     keys[i].EventType = KEY_EVENT;
     key.bKeyDown = i % 2 == 0;
     key.wRepeatCount = 1;
     key.wVirtualKeyCode = codes[i / 2];
-    key.uChar.AsciiChar = typed[i / 2];
+    key.uChar.UnicodeChar = typed[i / 2];
     key.dwControlKeyState = i < 2 ? LEFT_CTRL_PRESSED : 0;
   }
   DWORD written = 0;
-  WriteConsoleInputA(input, keys, 4, &written);
+  WriteConsoleInputW(input, keys, 4, &written);
 }
 
 BOOL WINAPI onConsoleEvent(DWORD event) {
@@ -239,10 +292,13 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
   // In a window of its own, the report stays readable until the user lets the window close. Not
   // for the console's closing, where Windows ends the process a few seconds after the event.
   if (stopPrompt && event != CTRL_CLOSE_EVENT) {
-    // The run's own read, if the event did not end it already, ends now: the run then waits for
-    // this thread (in holdStopRequests), and only this thread reads the Enter. Only then is the
-    // user asked, so that no Enter pressed at once is discarded with the keys typed before.
+    // The run's own read, if the event did not end it already, ends now, and the run goes on to
+    // wait for this thread (in holdStopRequests). Until it does, a read of its own could still
+    // take the Enter, and the window would stay: however long the run takes to get there, the
+    // user is asked only then. The keys typed before are cleared first, so that no Enter pressed
+    // at once is discarded with them.
     endPendingRead();
+    WaitForSingleObject(runParked, INFINITE);
     const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     FlushConsoleInputBuffer(input);
     writeText(STD_OUTPUT_HANDLE, stopPrompt);
@@ -252,6 +308,62 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
   TerminateProcess(GetCurrentProcess(), status);
   return TRUE;
 }
+
+// Standard error, when it is a console: the editor's UTF-8 text written as UTF-16, so that the
+// console shows a path in any script as it is, whatever its code page. Unbuffered, as standard
+// error is, so that its lines keep their order with those written straight to the handle.
+class ConsoleText : public std::streambuf {
+ public:
+  explicit ConsoleText(HANDLE console) : console_(console) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char byte = traits_type::to_char_type(c);
+    return write(&byte, 1) ? c : traits_type::eof();
+  }
+  std::streamsize xsputn(const char* bytes, std::streamsize count) override {
+    return write(bytes, count) ? count : 0;
+  }
+
+ private:
+  bool write(const char* bytes, std::streamsize count) {
+    pending_.append(bytes, static_cast<std::size_t>(count));
+    // A character whose bytes are split between two writes waits for the rest.
+    std::size_t whole = pending_.size();
+    std::size_t start = whole;
+    while (start > 0 && whole - start < 3 && (pending_[start - 1] & 0xC0) == 0x80)
+      --start;
+    if (start > 0) {
+      const auto lead = static_cast<unsigned char>(pending_[start - 1]);
+      const std::size_t needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+      if (needed > whole - start + 1) whole = start - 1;
+    }
+    std::wstring text;
+    for (const wchar_t c : wideOf(pending_.substr(0, whole))) {
+      if (c == L'\n') text += L'\r';
+      text += c;
+    }
+    pending_.erase(0, whole);
+    DWORD written = 0;
+    return text.empty() ||
+           WriteConsoleW(console_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  }
+  // Bytes that are not UTF-8 show as the replacement character.
+  static std::wstring wideOf(const std::string& utf8) {
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) {
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                          length);
+    }
+    return wide;
+  }
+
+  HANDLE console_;
+  std::string pending_;
+};
 
 FileStamp stampFromHandle(HANDLE handle, bool* ok) {
   FileStamp stamp;
@@ -273,22 +385,53 @@ FileStamp stampFromHandle(HANDLE handle, bool* ok) {
 
 }  // namespace
 
+void useUtf8Arguments(int* argc, char*** argv) {
+  // The C library's own words went through the code page, with its best fit for what it lacks.
+  int count = 0;
+  wchar_t** const words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!words) return;
+  // Kept for the whole run, as the C library keeps its own.
+  static std::vector<std::string> texts;
+  static std::vector<char*> pointers;
+  for (int i = 0; i < count; ++i)
+    texts.push_back(utf8Of(words[i]));
+  LocalFree(words);
+  for (std::string& text : texts)
+    pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  *argc = count;
+  *argv = pointers.data();
+}
+
 void prepareStandardStreams() {
   // A program started without a standard stream gets none in the C library either.
   if (_get_osfhandle(0) < 0) std::freopen("NUL", "rb", stdin);
   if (_get_osfhandle(1) < 0) std::freopen("NUL", "wb", stdout);
   if (_get_osfhandle(2) < 0) std::freopen("NUL", "wb", stderr);
+  static const bool errorToConsole = [] {
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (!GetConsoleMode(error, &mode)) return false;
+    // Never destroyed: the stream may be written to while the process exits.
+    std::cerr.rdbuf(new ConsoleText(error));
+    return true;
+  }();
+  static_cast<void>(errorToConsole);
 }
 
 void holdStopRequests() {
   static const bool installed = [] {
     // This is the editor's own thread: holdStopRequests is first called by start-up.
     mainThread = OpenThread(THREAD_TERMINATE, FALSE, GetCurrentThreadId());
+    runParked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     return SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0;
   }();
   static_cast<void>(installed);
   // The handler may be stopping the run right now; it ends the process soon.
-  if (InterlockedCompareExchange(&runPhase, kHolding, kWorking) == kStopping) Sleep(INFINITE);
+  if (InterlockedCompareExchange(&runPhase, kHolding, kWorking) == kStopping) {
+    SetEvent(runParked);
+    Sleep(INFINITE);
+  }
 }
 
 void stopOnRequest(Handle handle, const char*, const char* toOutput, const char* before,
@@ -321,21 +464,24 @@ bool streamGoesTo(Stream stream, const char* path) {
 void clearAttributes(const char* path) {
   // Only read-only keeps the file from being replaced: Hidden, System and the others stay. The
   // attributes belong to the file, whatever name it is reached by.
-  const DWORD attributes = GetFileAttributesA(path);
+  const std::wstring wide = widePath(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) return;
   const Links links = linksOf(path);
   if (!links.symbolic && !links.hard)
-    SetFileAttributesA(path, attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    SetFileAttributesW(wide.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
 }
 
 std::FILE* openForReading(const char* path) {
-  if (!isRegularFile(GetFileAttributesA(path))) return nullptr;
+  const std::wstring wide = widePath(path);
+  if (!isRegularFile(GetFileAttributesW(wide.c_str()))) return nullptr;
   // Every sharing: while the editor runs, other programs may read, write, replace or delete the
   // file, as they could without it; the stamp tells the editor when one did.
   HANDLE handle = INVALID_HANDLE_VALUE;
   const bool opened = retryWhileHeld([&] {
-    handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle = CreateFileW(wide.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     return handle != INVALID_HANDLE_VALUE;
   });
   if (!opened) return nullptr;
@@ -349,6 +495,56 @@ std::FILE* openForReading(const char* path) {
   return file;
 }
 
+std::FILE* letOthersSave(std::FILE* file) {
+  // Open, even with every sharing, the file would refuse a program's save, which renames a new
+  // file over it ("Access denied" for move /Y): the copy is read instead.
+  const HANDLE from = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  wchar_t folder[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+  if (length == 0 || length > MAX_PATH) return file;
+  HANDLE copy = INVALID_HANDLE_VALUE;
+  for (unsigned number = 0; copy == INVALID_HANDLE_VALUE && number < 100; ++number) {
+    const std::wstring name = std::wstring(folder, length) + L"vehicle-editor-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(number) + L".cfg";
+    copy = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (copy == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  if (copy == INVALID_HANDLE_VALUE) return file;
+  std::vector<char> buffer(1 << 16);
+  bool copied = true;
+  for (std::uint64_t offset = 0;;) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset & 0xffffffffu);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    DWORD written = 0;
+    if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, &at)) {
+      copied = GetLastError() == ERROR_HANDLE_EOF;
+      break;
+    }
+    if (got == 0) break;
+    if (!WriteFile(copy, buffer.data(), got, &written, nullptr) || written != got) {
+      copied = false;
+      break;
+    }
+    offset += got;
+  }
+  LARGE_INTEGER start{};
+  const int fd = copied && SetFilePointerEx(copy, start, nullptr, FILE_BEGIN)
+                     ? _open_osfhandle(reinterpret_cast<intptr_t>(copy), _O_RDONLY | _O_BINARY)
+                     : -1;
+  std::FILE* const stream = fd < 0 ? nullptr : _fdopen(fd, "rb");
+  if (stream) return stream;
+  if (fd < 0) {
+    CloseHandle(copy);
+  } else {
+    _close(fd);
+  }
+  return file;
+}
+
 CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std::string* error) {
   // Whatever file or link is there goes first, so that the new file is always a fresh regular
   // file: deleting a link removes the link itself, never its target. A file that another
@@ -356,19 +552,20 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
   // reappeared in between instead of writing through it.
   const Claim claim = claimFolder();
   if (claim == Claim::byAnotherEditor) return CreateResult::inUse;
-  const DWORD attributes = GetFileAttributesA(path);
+  const std::wstring wide = widePath(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
       // A read-only file cannot be deleted; one left read-only would stop every run at its end.
       if (attributes & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesA(path, attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
-      if (!DeleteFileA(path) && GetLastError() == ERROR_SHARING_VIOLATION) {
+        SetFileAttributesW(wide.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+      if (!DeleteFileW(wide.c_str()) && GetLastError() == ERROR_SHARING_VIOLATION) {
         releaseFolder();
         // With the folder claimed, no other editor is at work here: some other program holds it.
         return claim == Claim::taken ? CreateResult::openElsewhere : CreateResult::inUse;
       }
     } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-      RemoveDirectoryA(path);
+      RemoveDirectoryW(wide.c_str());
     } else {
       releaseFolder();
       *error = std::strerror(EISDIR);
@@ -377,7 +574,7 @@ CreateResult createLocked(const char* path, std::FILE** file, Handle* lock, std:
   }
   // No sharing: while the editor runs no other program can open, replace or delete the file.
   // Reading too: what was written is read back through the lock's handle.
-  const HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+  const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
@@ -512,7 +709,7 @@ Links linksOf(const char* path) {
 void copyOwnerAndPermissions(const char* from, Handle handle) {
   // The new file takes the folder's access rules, as every file made there does, and the old
   // file's Hidden and System attributes, so that replacing it does not show a hidden file.
-  const DWORD attributes = GetFileAttributesA(from);
+  const DWORD attributes = GetFileAttributesW(widePath(from).c_str());
   constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kKept) == 0) return;
   FILE_BASIC_INFO basic;
@@ -527,13 +724,14 @@ void copyOwnerAndPermissions(const char* from, Handle handle) {
 bool renameFile(Handle handle, const char*, const char* to, bool replace, bool* exists,
                 std::string* error) {
   // By handle: the very file this run wrote gets the new name, whatever else has a name here.
-  const std::size_t length = std::strlen(to);
-  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + (length + 1) * sizeof(WCHAR));
+  // The new name is one in the same folder: no prefix, which this call would not take.
+  const std::wstring name = wideText(to);
+  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + (name.size() + 1) * sizeof(WCHAR));
   auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   rename->ReplaceIfExists = replace ? TRUE : FALSE;
   rename->RootDirectory = nullptr;
-  const int wide = MultiByteToWideChar(CP_ACP, 0, to, static_cast<int>(length), rename->FileName,
-                                       static_cast<int>(length));
+  std::copy(name.begin(), name.end(), rename->FileName);
+  const int wide = static_cast<int>(name.size());
   rename->FileNameLength = static_cast<DWORD>(wide) * sizeof(WCHAR);
   *exists = false;
   // A program that has the file of the new name open for a moment keeps it from being replaced
@@ -554,9 +752,9 @@ bool renameFile(Handle handle, const char*, const char* to, bool replace, bool* 
 bool isHeldOpen(const char* path) {
   // Asking for delete access is refused with a sharing violation exactly while another program
   // has the file open without letting it be deleted or replaced.
-  const HANDLE handle = CreateFileA(
-      path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE handle = CreateFileW(
+      widePath(path).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle != INVALID_HANDLE_VALUE) {
     CloseHandle(handle);
     return false;
@@ -565,9 +763,14 @@ bool isHeldOpen(const char* path) {
 }
 
 std::string currentFolder() {
-  char folder[MAX_PATH + 1];
-  const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-  return length == 0 || length > MAX_PATH ? std::string() : std::string(folder, length);
+  // Asked again if the folder got longer in between.
+  for (DWORD size = MAX_PATH + 1;;) {
+    std::wstring folder(size, L'\0');
+    const DWORD length = GetCurrentDirectoryW(size, folder.data());
+    if (length == 0) return std::string();
+    if (length < size) return utf8Of(folder.c_str(), static_cast<int>(length));
+    size = length + 1;
+  }
 }
 
 ExchangeResult exchangeNames(const char*, const char*, std::string*) {
@@ -576,7 +779,7 @@ ExchangeResult exchangeNames(const char*, const char*, std::string*) {
 }
 
 void removeName(const char* path) {
-  DeleteFileA(path);
+  DeleteFileW(widePath(path).c_str());
 }
 
 void syncFolder() {
@@ -606,11 +809,13 @@ std::string inputError() {
   return "";
 }
 
-void waitForEnter() {
+void waitForEnter(const char* prompt) {
   const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   // Keys pressed before this point were meant for the run's prompts. The C library's buffer,
-  // which may still hold the end of the last answer's line, is passed by as well.
+  // which may still hold the end of the last answer's line, is passed by as well. Cleared before
+  // the prompt appears: an Enter pressed the moment it does is the one waited for.
   FlushConsoleInputBuffer(input);
+  writeText(STD_OUTPUT_HANDLE, prompt);
   readUntilEnter(input);
 }
 
@@ -623,11 +828,11 @@ const char* pathSeparators() {
 }
 
 bool isExistingFile(const char* path) {
-  return isRegularFile(GetFileAttributesA(path));
+  return isRegularFile(GetFileAttributesW(widePath(path).c_str()));
 }
 
 bool changeFolder(const char* folder, std::string* error) {
-  if (SetCurrentDirectoryA(folder)) return true;
+  if (SetCurrentDirectoryW(widePath(folder).c_str())) return true;
   *error = describeWindowsError(GetLastError());
   return false;
 }
