@@ -133,6 +133,27 @@ Outcome exchangeWithHandlingFile(std::string* error) {
   return swappedBack ? found : Outcome::namesSwapped;
 }
 
+// Keeps the file handling.cfg names now as handling.cfg.bak before anything takes its place, so
+// that after a fault, a kill or a power cut at any later moment the old file is there, whether
+// or not the new one is in place. Without it the edit still goes in place.
+void keepOldFileAsBackup() {
+  std::string error;
+  if (platform::keepBackup(kHandlingFileName, kBackupFileName, kBackupScratchName, &error)) return;
+  reportNote("no backup of the old file was kept, since " + std::string(kBackupFileName) +
+             " could not be made (" + error + ")");
+}
+
+// When handling.cfg was not replaced after all: a backup that is handling.cfg itself under a
+// second name would change with it, and make it a file of two names.
+void dropBackupOfKeptFile() {
+  platform::FileStamp handling;
+  platform::FileStamp backup;
+  std::string ignored;
+  if (platform::stampOf(kHandlingFileName, &handling, &ignored) &&
+      platform::stampOf(kBackupFileName, &backup, &ignored) && handling.isSameFileAs(backup))
+    platform::removeName(kBackupFileName);
+}
+
 }  // namespace
 
 void releaseTempFile() {
@@ -186,7 +207,9 @@ void replaceHandlingFile() {
   std::string error;
   Outcome outcome = Outcome::notReplaced;
   if (handlingExists) {
+    keepOldFileAsBackup();
     outcome = exchangeWithHandlingFile(&error);
+    if (outcome != Outcome::replaced) dropBackupOfKeptFile();
   } else {
     bool exists = false;
     if (platform::renameFile(tempLock, kTempFileName, kHandlingFileName, true, &exists, &error))

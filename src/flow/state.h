@@ -17,6 +17,9 @@
 // The files, relative to the folder the editor runs in.
 inline constexpr const char* kHandlingFileName = "handling.cfg";
 inline constexpr const char* kTempFileName = "temp.cfg";
+// The file each replacement of handling.cfg keeps, and the name it is made under first.
+inline constexpr const char* kBackupFileName = "handling.cfg.bak";
+inline constexpr const char* kBackupScratchName = "handling.cfg.bak.tmp";
 
 // Values of `mode`.
 enum : int {

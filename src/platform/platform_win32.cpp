@@ -16,6 +16,16 @@ namespace platform {
 
 namespace {
 
+// widePath: `utf8` as the UTF-16 text that the system's "...W" functions take.
+std::wstring widePath(const char* utf8) {
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], length);
+  wide.resize(static_cast<std::size_t>(length - 1));
+  return wide;
+}
+
 // The description the C library gives for the errno that matches a Windows error, so that
 // messages read the same as on the other systems.
 std::string describeWindowsError(DWORD code) {
@@ -548,6 +558,31 @@ bool renameFile(Handle handle, const char*, const char* to, bool replace, bool* 
   const DWORD code = GetLastError();
   *exists = code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS;
   *error = describeWindowsError(code);
+  return false;
+}
+
+bool keepBackup(const char* path, const char* backup, const char* scratch, std::string* error) {
+  const std::wstring from = widePath(path);
+  const std::wstring first = widePath(scratch);
+  // A copy left by an earlier run, read-only or not.
+  SetFileAttributesW(first.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(first.c_str());
+  // The copy keeps the old file's attributes and times; it is forced to disk before it takes
+  // the backup's name, and the rename itself is written through.
+  bool done = CopyFileW(from.c_str(), first.c_str(), TRUE) != 0;
+  if (done) {
+    const HANDLE copy = CreateFileW(first.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    done = copy != INVALID_HANDLE_VALUE && FlushFileBuffers(copy) != 0;
+    if (copy != INVALID_HANDLE_VALUE) CloseHandle(copy);
+  }
+  if (done) {
+    done = MoveFileExW(first.c_str(), widePath(backup).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  }
+  if (done) return true;
+  *error = describeWindowsError(GetLastError());
+  DeleteFileW(first.c_str());
   return false;
 }
 

@@ -75,6 +75,7 @@ TEST_F(EditorTest, KilledAtAnyMoment) {
   writeFile(pristine, original);
   const auto reset = [&] {
     fs::remove(path("temp.cfg"));
+    fs::remove(path("handling.cfg.bak"));
     fs::copy_file(pristine, path("handling.cfg"), fs::copy_options::overwrite_existing);
   };
   setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
@@ -110,6 +111,11 @@ TEST_F(EditorTest, KilledAtAnyMoment) {
     const bool caught = signal != SIGKILL && result.exitStatus == 128 + signal;
     const std::string handling = readFile(path("handling.cfg"));
     const bool hasTemp = exists("temp.cfg");
+    // Once the edit is in place, the old file is the backup.
+    if (handling == edited && readFile(path("handling.cfg.bak")) != original) {
+      ++lost;
+      ADD_FAILURE() << "the edit is in place, but handling.cfg.bak is not the old file";
+    }
     const std::string temp = hasTemp ? readFile(path("temp.cfg")) : "";
     if (signal != SIGKILL && hasTemp) {
       ++tempLeft;
@@ -229,6 +235,15 @@ TEST_F(EditorTest, InjectedFaults) {
        "vehicle-editor: could not write temp.cfg: could not read handling.cfg: Input/output "
        "error; handling.cfg was not changed.\n",
        false},
+      // No backup can be kept: the edit goes in place all the same.
+      {"rename-backup",
+       0,
+       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak\ncould not be "
+       "made (Input/output error).\n",
+       false,
+       nullptr,
+       {},
+       edited},
       // Locks as over NFS, with a temp.cfg left behind by an earlier run: no false refusal.
       {"flock:nfs", 0, "", false, leaveTempFile, {}, edited},
       {"flock:none", 0, "", false, leaveTempFile, {}, edited},

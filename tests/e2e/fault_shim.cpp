@@ -3,6 +3,7 @@
 // at an exact moment. VEHICLE_EDITOR_FAULT names the fault:
 //   fsync, close   forcing temp.cfg to disk, or closing it, fails with EIO;
 //   rename         putting temp.cfg in place fails with EIO;
+//   rename-backup  giving the kept old file the name handling.cfg.bak fails with EIO;
 //   read:N         the Nth and every later read of handling.cfg fails with EIO;
 //   append:N       right after the Nth read of handling.cfg, another program appends kAppended
 //                  to it;
@@ -344,7 +345,8 @@ extern "C" int fclose(FILE* file) {
 
 extern "C" int rename(const char* from, const char* to) {
   beforeReplacing(from, to, 0);
-  if (is("rename")) {
+  if ((is("rename") && std::strcmp(from, "temp.cfg") == 0) ||
+      (is("rename-backup") && std::strcmp(to, "handling.cfg.bak") == 0)) {
     errno = EIO;
     return -1;
   }

@@ -419,3 +419,83 @@ TEST_F(EditorTest, HandlingFileWithOtherNames) {
     EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
   }
 }
+
+// Every replacement keeps the file it replaced as handling.cfg.bak, its bytes and mode, in place
+// of an older backup; where the file system has no hard links (exFAT) as a copy. When no backup
+// can be made the edit goes in place all the same, with one note saying why.
+TEST_F(EditorTest, BackupOfEveryReplacement) {
+  const std::string edited = fileWithLine(3, kInfernusBrakes);
+  const struct {
+    const char* name;
+    const char* fault;  // for the preloaded library; nullptr: none
+    std::function<void()> prepare;
+    std::vector<std::string> edits;
+    std::string backup;  // empty: no backup file
+    std::string err;
+  } cases[] = {
+      {"one edit", nullptr, nullptr, {kEdit}, originalFile(), ""},
+      {"two edits: the file the second one replaced", nullptr, nullptr, {kEdit, kEdit}, edited, ""},
+      {"no hard links, as on exFAT", "no-links", nullptr, {kEdit}, originalFile(), ""},
+      {"a symbolic link",
+       nullptr,
+       [this] {
+         writeFile((root_ / "linked.cfg").string(), originalFile());
+         chmod((root_ / "linked.cfg").c_str(), 0640);
+         fs::remove(path("handling.cfg"));
+         fs::create_symlink(root_ / "linked.cfg", path("handling.cfg"));
+       },
+       {kEdit},
+       originalFile(),
+       "vehicle-editor: handling.cfg was a symbolic link to " + (root_ / "linked.cfg").string() +
+           "; it is now a file of its own, and " + (root_ / "linked.cfg").string() +
+           " keeps the old file.\n"},
+      {"an older backup and a scratch copy left by a run that was cut off",
+       nullptr,
+       [this] {
+         writeFile(path("handling.cfg.bak"), "an older backup\r\n");
+         writeFile(path("handling.cfg.bak.tmp"), "left over\r\n");
+       },
+       {kEdit},
+       originalFile(),
+       ""},
+      {"no backup can be made",
+       "rename-backup",
+       nullptr,
+       {kEdit},
+       "",
+       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak\n"
+       "could not be made (Input/output error).\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const bool posixOnly = c.fault != nullptr || c.prepare != nullptr;
+    if (posixOnly && underWine()) continue;
+    fs::remove(path("handling.cfg"));
+    fs::remove(path("handling.cfg.bak"));
+    writeFile(path("handling.cfg"), originalFile());
+    chmod(path("handling.cfg").c_str(), 0640);
+    if (c.prepare) c.prepare();
+    if (c.fault) {
+      setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
+      setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+      setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
+    }
+    RunResult result;
+    for (const std::string& edit : c.edits)
+      result = run(edit);
+    unsetenv("VEHICLE_EDITOR_FAULT");
+    unsetenv("LD_PRELOAD");
+    EXPECT_EQ(result.err, reported(c.err));
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(readFile(path("handling.cfg")), edited);
+    EXPECT_FALSE(exists("handling.cfg.bak.tmp"));
+    if (c.backup.empty()) {
+      EXPECT_FALSE(exists("handling.cfg.bak"));
+      continue;
+    }
+    EXPECT_EQ(readFile(path("handling.cfg.bak")), c.backup);
+    if (!underWine()) {
+      EXPECT_EQ(mode("handling.cfg.bak"), 0640u);
+    }
+  }
+}

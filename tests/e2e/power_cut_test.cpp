@@ -132,6 +132,19 @@ TEST_F(EditorTest, PowerCutAtAnyMoment) {
           named == folder.end() ? std::vector<std::string>{} : afterCrash(files[named->second]);
       states += contents.empty() ? 1 : static_cast<long>(contents.size());
       if (contents.empty() && failure.empty()) failure = "no handling.cfg at all";
+      // The edit in place: the old file must be the backup, whole.
+      const auto backup = folder.find("handling.cfg.bak");
+      for (const std::string& content : contents) {
+        if (content != edited || !failure.empty()) continue;
+        if (backup == folder.end()) {
+          failure = "the edit, and no handling.cfg.bak";
+          continue;
+        }
+        for (const std::string& old : afterCrash(files[backup->second])) {
+          if (old != original)
+            failure = "the edit, and a handling.cfg.bak that is not the old file";
+        }
+      }
       for (const std::string& content : contents) {
         if (content == edited || (!said && content == original) || !failure.empty()) continue;
         failure = content == original ? "the old file, after the editor said it was done"

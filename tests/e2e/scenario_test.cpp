@@ -111,6 +111,7 @@ TEST_F(EditorTest, Scenarios) {
     const std::string before =
         scenario.handlingBefore.empty() ? originalFile() : scenario.handlingBefore;
     writeFile(path("handling.cfg"), before);
+    fs::remove(path("handling.cfg.bak"));
     const RunResult result = run(scenario.input);
     EXPECT_EQ(result.out, scenario.out);
     EXPECT_EQ(result.err, "");
@@ -118,6 +119,12 @@ TEST_F(EditorTest, Scenarios) {
     const std::string expected = scenario.handlingAfter.empty() ? before : scenario.handlingAfter;
     EXPECT_EQ(readFile(path("handling.cfg")), expected);
     EXPECT_FALSE(exists("temp.cfg"));
+    // The file an edit replaced is kept; a run that edits nothing keeps nothing.
+    if (scenario.handlingAfter.empty()) {
+      EXPECT_FALSE(exists("handling.cfg.bak"));
+    } else {
+      EXPECT_EQ(readFile(path("handling.cfg.bak")), before);
+    }
   }
 }
 
