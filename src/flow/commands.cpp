@@ -4,6 +4,7 @@
 #include <iostream>
 #include <new>
 
+#include "commands/undo.h"
 #include "editing/field_table.h"
 #include "editing/value_editor.h"
 #include "flow/console.h"
@@ -309,10 +310,13 @@ Command parseCommand(const std::vector<std::string_view>& arguments, bool ignore
     command.kind = CommandKind::set;
   } else if (word == "preset") {
     command.kind = CommandKind::preset;
+  } else if (word == "undo") {
+    command.kind = CommandKind::undo;
   } else {
     return usageError("unknown command " + quoted(word) + ", and no path of a handling.cfg");
   }
-  const bool edits = command.kind == CommandKind::set || command.kind == CommandKind::preset;
+  const bool edits = command.kind == CommandKind::set || command.kind == CommandKind::preset ||
+                     command.kind == CommandKind::undo;
   bool force = false;
   std::vector<std::string_view> words;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -334,7 +338,9 @@ Command parseCommand(const std::vector<std::string_view>& arguments, bool ignore
   std::size_t wordsTaken = 1;
   switch (command.kind) {
     case CommandKind::list:
-      if (!words.empty()) return usageError("list takes nothing more, but got " + quoted(words[0]));
+    case CommandKind::undo:
+      if (!words.empty())
+        return usageError(name + " takes nothing more, but got " + quoted(words[0]));
       return command;
     case CommandKind::show:
       if (words.empty()) return usageError("show needs the NAME of a vehicle");
@@ -465,6 +471,8 @@ bool runCommand(Command& command, int* status) {
       }
       commandLineEdit = 1;
       return false;
+    case CommandKind::undo:
+      return prepareUndo(command.dryRun, status);
   }
   return false;
 }
@@ -472,6 +480,10 @@ bool runCommand(Command& command, int* status) {
 }  // namespace
 
 void runEditing() {
+  if (commandLineUndo != 0) {
+    runUndo();
+    return;
+  }
   if (commandLineEdit == 0) {
     dispatch();
     return;

@@ -13,7 +13,7 @@
 // The exit status of a run whose command line the editor could not take.
 inline constexpr int kUsageErrorStatus = 2;
 
-enum class CommandKind { menus, droppedFile, list, show, set, preset, usageError };
+enum class CommandKind { menus, droppedFile, list, show, set, preset, undo, usageError };
 
 // What the command line asks for.
 struct Command {
@@ -21,7 +21,7 @@ struct Command {
   std::string vehicle;  // show, set, preset: the first word of the vehicle's line
   std::vector<std::pair<std::size_t, std::string>> values;  // set: field index and new text
   int presetMode = 0;                                       // preset: the mode of its menu choice
-  bool dryRun = false;                                      // set, preset: write nothing
+  bool dryRun = false;                                      // set, preset, undo: write nothing
   std::string path;                                         // droppedFile: as given
   std::string folder;  // droppedFile: the folder to run in, empty for the current one
   std::string error;   // usageError: what was wrong

@@ -82,6 +82,9 @@ extern int exitStatus;
 // 1 when the command line asked for an edit (set or preset): runEditing then makes that edit of
 // the vehicle `vehicleName` instead of showing the menus. Set by runCommandLine.
 extern int commandLineEdit;
+// 1 when the command line asked for undo: runEditing then puts handling.cfg.bak back instead of
+// showing the menus. Set by prepareUndo.
+extern int commandLineUndo;
 // The values that set gives on the command line, in the order given: the field's index and its
 // new text. Set by runCommandLine, read by runEditing.
 extern std::vector<std::pair<std::size_t, std::string>> commandLineValues;

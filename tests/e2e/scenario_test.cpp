@@ -517,3 +517,58 @@ TEST_F(EditorTest, DroppedHandlingFile) {
   EXPECT_EQ(readFile((root_ / "handling.cfg").string()), "INFERNUS in the starting folder\r\n");
   EXPECT_FALSE(fs::exists(root_ / "temp.cfg"));
 }
+
+// undo puts handling.cfg.bak back and keeps the file it replaces as the backup, so that a second
+// undo redoes; it prints each value it changes back, as set does. Without a backup it says so.
+TEST_F(EditorTest, Undo) {
+  const std::string edited = fileWithLine(3, kInfernusBrakes);
+  std::string folder = path("");
+  folder.pop_back();
+  if (underWine()) {
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    folder = "Z:" + folder;
+  }
+  const std::string noBackup = "vehicle-editor: there is no handling.cfg.bak in " + folder +
+                               " to put back; handling.cfg was not changed.\n";
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string out;
+    std::string err;
+    int exitStatus;
+    std::string handlingAfter;
+    std::string backupAfter;  // empty: there is none
+  } steps[] = {
+      {"undo before any edit", {"undo"}, "", noBackup, 1, originalFile(), ""},
+      {"undo --dry-run before any edit", {"undo", "--dry-run"}, "", noBackup, 1, originalFile(),
+       ""},
+      {"an edit", {"set", "INFERNUS", "R=2.5"}, "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n" + kDone,
+       "", 0, edited, originalFile()},
+      {"undo --dry-run",
+       {"undo", "--dry-run"},
+       "INFERNUS: fBrakeDeceleration 2.5 -> 9.0\nDry run: handling.cfg was not changed.\n",
+       "",
+       0,
+       edited,
+       originalFile()},
+      {"undo", {"undo"}, "INFERNUS: fBrakeDeceleration 2.5 -> 9.0\n" + kDone, "", 0,
+       originalFile(), edited},
+      {"undo again, which redoes", {"undo"},
+       "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n" + kDone, "", 0, edited, originalFile()},
+      {"undo takes no more words", {"undo", "INFERNUS"}, "",
+       usage("undo takes nothing more, but got \"INFERNUS\""), 2, edited, originalFile()},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.name);
+    const RunResult result = run(withArguments(step.arguments), kAnswersThatWouldEdit);
+    EXPECT_EQ(result.out, step.out);
+    EXPECT_EQ(result.err, reported(step.err));
+    EXPECT_EQ(result.exitStatus, step.exitStatus);
+    EXPECT_EQ(readFile(path("handling.cfg")), step.handlingAfter);
+    EXPECT_EQ(exists("handling.cfg.bak"), !step.backupAfter.empty());
+    if (!step.backupAfter.empty()) {
+      EXPECT_EQ(readFile(path("handling.cfg.bak")), step.backupAfter);
+    }
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
+}
