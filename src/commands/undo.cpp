@@ -130,6 +130,10 @@ bool unchanged(const char* name, const platform::FileStamp& stamp) {
          now == stamp;
 }
 
+std::string changedDuringUndo() {
+  return "another program changed " + kHandling + " or " + kBackup + " during the undo";
+}
+
 enum class Swap { swapped, unsupported, failed, changed, stuck };
 
 // Swaps the names handling.cfg and handling.cfg.bak in one step, when neither file changed since
@@ -156,24 +160,55 @@ Swap swapWithBackup(const platform::FileStamp& backupStamp, std::string* error) 
   return back ? Swap::changed : Swap::stuck;
 }
 
-// Where names cannot be swapped in one step: the backup's bytes, read into `restored`, become
-// the new file that an edit writes, which the replacement puts in place after keeping
-// handling.cfg as the backup.
+// Gives the file this run wrote, held by tempLock, the first free kept name; false with the
+// reason in `error`.
+bool keepUnderFreeName(std::string* name, std::string* error) {
+  for (int number = 1; number <= kKeptNames; ++number) {
+    *name = keptEditName(number);
+    bool exists = false;
+    if (platform::renameFile(tempLock, kTempFileName, name->c_str(), false, &exists, error))
+      return true;
+    if (!exists) return false;
+  }
+  *error = "every name up to " + *name + " is taken";
+  return false;
+}
+
+// Where names cannot be swapped in one step: a copy of the backup, `restored`, is written and
+// forced to disk as temp.cfg, and takes a kept name, which no start-up removes and every edit
+// names; then handling.cfg is kept as the backup, and the copy put in its place. Whenever the
+// run stops, each of the two files is there, whole, under a name the user sees.
 void replaceWithCopy(const std::string& restored, const platform::FileStamp& backupStamp) {
   tempOut.writeBytes(restored);
   closeFiles();
   if (tempComplete == 0) return;
-  if (!unchanged(kBackupFileName, backupStamp)) {
+  if (!unchanged(kHandlingFileName, handlingStamp) || !unchanged(kBackupFileName, backupStamp)) {
     discardTempFile();
-    reportNotChanged("another program changed " + kBackup + " during the undo");
+    reportNotChanged(changedDuringUndo());
     return;
   }
-  replaceHandlingFile();
+  platform::copyOwnerAndPermissions(kBackupFileName, tempLock);
+  std::string kept;
+  std::string error;
+  if (!keepUnderFreeName(&kept, &error)) {
+    discardTempFile();
+    reportNotChanged("could not keep a copy of " + kBackup + ": " + error);
+    return;
+  }
+  if (!platform::keepBackup(kHandlingFileName, kBackupFileName, kBackupScratchName, &error)) {
+    reportNote("no backup of the old file was kept, since " + kBackup + " could not be made (" +
+               error + ")");
+  }
+  bool exists = false;
+  if (!platform::renameFile(tempLock, kept.c_str(), kHandlingFileName, true, &exists, &error)) {
+    exitStatus = 1;
+    reportNote(kHandling + " was not changed: " + error + "; the file to put back was kept as " +
+               kept);
+    releaseTempFile();
+    return;
+  }
   releaseTempFile();
-}
-
-std::string changedDuringUndo() {
-  return "another program changed " + kHandling + " or " + kBackup + " during the undo";
+  std::cout << "\nEverything sucessfully done\n" << '\n';
 }
 
 }  // namespace

@@ -7,17 +7,13 @@
 #include "flow/state.h"
 #include "platform/platform.h"
 
-namespace {
-
-// The names an edit that could not replace handling.cfg is kept under, tried in this order.
-constexpr int kKeptNames = 999;
-
-// "handling.cfg.new" for 1, "handling.cfg.new.2" for 2, and so on.
 std::string keptEditName(int number) {
   std::string name = std::string(kHandlingFileName) + ".new";
   if (number > 1) name += "." + std::to_string(number);
   return name;
 }
+
+namespace {
 
 void reportDeletionFailure(const std::string& reason) {
   std::cout.flush();

@@ -29,6 +29,7 @@
 //   no-links       as on exFAT: renameat2 knows no flags (EINVAL) and link() fails (EPERM);
 //   no-ctime       as on exFAT: stat, fstat and lstat give the time of last write as the change
 //                  time.
+// Faults may be combined, separated by commas, such as "no-links,log:PATH"; log and kill last.
 // The editor itself has no such seam and reads no environment variables.
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -71,13 +72,24 @@ const char* fault() {
   const char* name = std::getenv("VEHICLE_EDITOR_FAULT");
   return name ? name : "";
 }
+// Several faults may be named, separated by commas; log:PATH, kill:N:SIG last.
 bool is(const char* name) {
-  return std::strcmp(fault(), name) == 0;
+  const std::size_t length = std::strlen(name);
+  for (const char* item = fault(); item;
+       item = std::strchr(item, ',') ? std::strchr(item, ',') + 1 : nullptr) {
+    if (std::strncmp(item, name, length) == 0 && (item[length] == '\0' || item[length] == ','))
+      return true;
+  }
+  return false;
 }
-// The text after `prefix` when the fault starts with it, else nullptr.
+// The text after `prefix` when a fault starts with it, else nullptr.
 const char* after(const char* prefix) {
   const std::size_t length = std::strlen(prefix);
-  return std::strncmp(fault(), prefix, length) == 0 ? fault() + length : nullptr;
+  for (const char* item = fault(); item;
+       item = std::strchr(item, ',') ? std::strchr(item, ',') + 1 : nullptr) {
+    if (std::strncmp(item, prefix, length) == 0) return item + length;
+  }
+  return nullptr;
 }
 
 template <typename Function>
