@@ -163,6 +163,60 @@ TEST_F(EditorTest, KilledAtAnyMoment) {
   report("kills", figures.str());
 }
 
+// The same signals during undo, which swaps handling.cfg and handling.cfg.bak: at every moment
+// each of the two files is whole under one of the two names, and a request to stop that comes
+// once the swap has begun waits for its end.
+TEST_F(EditorTest, KilledDuringUndo) {
+  SKIP_UNDER_WINE("the kills are sent to the Linux build");
+  const std::string original = bigFile(1 << 20);
+  const std::string edited = editedBigFile(original);
+  const auto reset = [&] {
+    fs::remove(path("temp.cfg"));
+    writeFile(path("handling.cfg"), edited);
+    writeFile(path("handling.cfg.bak"), original);
+  };
+  std::vector<std::string> undo = editorCommand();
+  undo.push_back("undo");
+  setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
+  setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+  reset();
+  const std::string log = (root_ / "calls.log").string();
+  setenv("VEHICLE_EDITOR_FAULT", ("log:" + log).c_str(), 1);
+  ASSERT_EQ(runProgram(undo, path(""), root_.string(), RunOptions{}).exitStatus, 0);
+  ASSERT_EQ(readFile(path("handling.cfg")), original);
+  std::ifstream calls(log);
+  const auto moments = std::count(std::istreambuf_iterator<char>(calls), {}, '\n');
+  ASSERT_GT(moments, 10);
+  const int signals[] = {SIGKILL, SIGINT, SIGTERM, SIGHUP};
+  int swapped = 0;
+  for (long moment = 1; moment <= moments; ++moment) {
+    reset();
+    const int signal = signals[static_cast<std::size_t>(moment) % std::size(signals)];
+    SCOPED_TRACE("signal " + std::to_string(signal) + " after call " + std::to_string(moment));
+    setenv("VEHICLE_EDITOR_FAULT",
+           ("kill:" + std::to_string(moment) + ":" + std::to_string(signal)).c_str(), 1);
+    const RunResult result = runProgram(undo, path(""), root_.string(), RunOptions{});
+    const std::string handling = readFile(path("handling.cfg"));
+    const std::string backup = readFile(path("handling.cfg.bak"));
+    if (handling == original) {
+      ++swapped;
+      EXPECT_EQ(backup, edited);
+      // Only a kill that cannot be held ends the run after the swap.
+      EXPECT_TRUE(signal == SIGKILL || result.exitStatus == 0);
+    } else {
+      EXPECT_EQ(handling, edited);
+      EXPECT_EQ(backup, original);
+      EXPECT_TRUE(signal == SIGKILL || result.exitStatus == 128 + signal) << result.exitStatus;
+    }
+    EXPECT_TRUE(signal == SIGKILL || !exists("temp.cfg"));
+  }
+  unsetenv("VEHICLE_EDITOR_FAULT");
+  unsetenv("LD_PRELOAD");
+  EXPECT_GT(swapped, 0);
+  report("undo-kills", "Kills during undo: one at each of the " + std::to_string(moments) +
+                           " calls of a whole undo; both files whole after each.");
+}
+
 // A full file system: the game folder is a tmpfs too small for a second copy of the file.
 TEST_F(EditorTest, FullFileSystem) {
   SKIP_UNDER_WINE("the full file system is a tmpfs mounted for the Linux build");

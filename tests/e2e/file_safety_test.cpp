@@ -338,21 +338,30 @@ TEST_F(EditorTest, SecondEditorInTheSameFolder) {
     chmod(path("handling.cfg").c_str(), 0666);
     // The first editor's files are its owner's alone.
     const mode_t mask = umask(unreadable ? 0077 : 0022);
+    // An undo is refused the same way.
+    writeFile(path("handling.cfg.bak"), "an earlier backup\r\n");
+    chmod(path("handling.cfg.bak").c_str(), 0666);
     RunResult second;
+    RunResult secondUndo;
     const RunResult first =
         run(unlockable ? asNobody(editorCommand()) : editorCommand(), editWithPauseAtFinalMenu([&] {
               umask(mask);
-              const auto command = kind > 0 ? asNobody(editorCommand()) : editorCommand();
+              auto command = kind > 0 ? asNobody(editorCommand()) : editorCommand();
               second = runProgram(command, path(""), (root_ / "second").string(),
                                   RunOptions{{{"", nullptr, "2 RUMPO 0\n"}}});
+              command.push_back("undo");
+              secondUndo = runProgram(command, path(""), (root_ / "second").string(), {});
             }));
     umask(mask);
-    EXPECT_EQ(foldCrLf(second.out), "");
-    // Written out in full once: the line breaks every report follows.
-    EXPECT_EQ(foldCrLf(second.err),
-              "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder;\n"
-              "handling.cfg was not changed.\n");
-    EXPECT_EQ(second.exitStatus, 1);
+    for (const RunResult& refused : {second, secondUndo}) {
+      EXPECT_EQ(foldCrLf(refused.out), "");
+      // Written out in full once: the line breaks every report follows.
+      EXPECT_EQ(foldCrLf(refused.err),
+                "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder;\n"
+                "handling.cfg was not changed.\n");
+      EXPECT_EQ(refused.exitStatus, 1);
+    }
+    EXPECT_EQ(readFile(path("handling.cfg.bak")), originalFile());
     EXPECT_EQ(first.err, "");
     EXPECT_EQ(first.exitStatus, 0);
     EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
