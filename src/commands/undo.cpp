@@ -248,6 +248,18 @@ std::string describeUndo(std::string_view current, std::string_view restored) {
 }
 
 bool prepareUndo(bool dryRun, int* status) {
+  // What undo prints must not land in either file it swaps; said only where it does not.
+  for (const char* name : {kHandlingFileName, kBackupFileName}) {
+    const bool intoOutput = platform::streamGoesTo(platform::Stream::output, name);
+    const bool intoError = platform::streamGoesTo(platform::Stream::error, name);
+    if (!intoOutput && !intoError) continue;
+    if (!(intoOutput && intoError)) {
+      reportNotChanged("standard output or standard error goes into " + std::string(name),
+                       intoError ? std::cout : std::cerr);
+    }
+    *status = 1;
+    return true;
+  }
   const std::string why = whyNoBackup();
   if (!why.empty()) {
     reportNotChanged(why);

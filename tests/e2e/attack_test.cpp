@@ -802,3 +802,147 @@ TEST_F(EditorTest, AMillionInvalidAnswers) {
           << " ms; peak memory " << many << " KiB, against " << few << " KiB after ten.";
   report("answers", figures.str());
 }
+
+// Attacks on undo: a backup that is no file to put back, output that would land in either file,
+// another program at the last instant, a file system without a name exchange, a folder the user
+// may not write. Whatever happens, handling.cfg and handling.cfg.bak are each whole, and swapped
+// only when undo says it is done.
+TEST_F(EditorTest, UndoUnderAttack) {
+  SKIP_UNDER_WINE("links, output redirection and faults of the Linux build");
+  const std::string edited = fileWithLine(3, kInfernusBrakes);
+  const std::string secret = (root_ / "secret.cfg").string();
+  const std::string notChanged = "; handling.cfg was not changed.\n";
+  const std::string changed =
+      "vehicle-editor: another program changed handling.cfg or handling.cfg.bak during the "
+      "undo" +
+      notChanged;
+  Limits intoHandling;
+  intoHandling.appendOutputTo = path("handling.cfg");
+  intoHandling.appended = 1;
+  Limits intoBackup;
+  intoBackup.appendOutputTo = path("handling.cfg.bak");
+  intoBackup.appended = 1;
+  const struct {
+    const char* name;
+    const char* fault;  // nullptr: none
+    std::function<void()> prepare;
+    std::vector<std::string> arguments;
+    Limits limits;
+    std::string err;
+    int exitStatus;
+    std::string handlingAfter;
+    std::string backupAfter;
+  } cases[] = {
+      {"a backup that is a symbolic link",
+       nullptr,
+       [&] {
+         fs::remove(path("handling.cfg.bak"));
+         writeFile(secret, "SECRET 1 2 3\r\n");
+         fs::create_symlink(secret, path("handling.cfg.bak"));
+       },
+       {"undo"},
+       {},
+       "vehicle-editor: handling.cfg.bak is a symbolic link, which undo never puts in place" +
+           notChanged,
+       1,
+       edited,
+       "SECRET 1 2 3\r\n"},
+      {"a backup that is a folder",
+       nullptr,
+       [&] {
+         fs::remove(path("handling.cfg.bak"));
+         fs::create_directory(path("handling.cfg.bak"));
+       },
+       {"undo", "--dry-run"},
+       {},
+       "vehicle-editor: handling.cfg.bak is not a file" + notChanged,
+       1,
+       edited,
+       ""},
+      {"no handling.cfg",
+       nullptr,
+       [&] { fs::remove(path("handling.cfg")); },
+       {"undo"},
+       {},
+       "vehicle-editor: it looked for handling.cfg in " + root_.string() +
+           "/game.\nStart the editor in the folder that holds handling.cfg.\n",
+       1,
+       "",
+       originalFile()},
+      {"undo >> handling.cfg",
+       nullptr,
+       nullptr,
+       {"undo"},
+       intoHandling,
+       "vehicle-editor: standard output or standard error goes into handling.cfg" + notChanged,
+       1,
+       edited,
+       originalFile()},
+      {"undo --dry-run >> handling.cfg.bak",
+       nullptr,
+       nullptr,
+       {"undo", "--dry-run"},
+       intoBackup,
+       "vehicle-editor: standard output or standard error goes into handling.cfg.bak" + notChanged,
+       1,
+       edited,
+       originalFile()},
+      {"the backup changed at the last instant",
+       "append-backup",
+       nullptr,
+       {"undo"},
+       {},
+       changed,
+       1,
+       edited,
+       originalFile() + "APPENDED 1 2 3\r\n"},
+      {"handling.cfg saved by another program at the last instant",
+       "new-handling",
+       nullptr,
+       {"undo"},
+       {},
+       changed,
+       1,
+       "RUMPO 1 2 3\r\n",
+       originalFile()},
+      {"no name exchange, no hard links",
+       "no-links",
+       nullptr,
+       {"undo"},
+       {},
+       "",
+       0,
+       originalFile(),
+       edited},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(path("handling.cfg.bak"));
+    writeFile(path("handling.cfg"), edited);
+    writeFile(path("handling.cfg.bak"), originalFile());
+    if (c.prepare) c.prepare();
+    if (c.fault) {
+      setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
+      setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+      setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
+    }
+    std::vector<std::string> command = editorCommand();
+    command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+    RunOptions options{{{"", nullptr, ""}}};
+    options.limits = c.limits;
+    const RunResult result = run(command, options);
+    unsetenv("VEHICLE_EDITOR_FAULT");
+    unsetenv("LD_PRELOAD");
+    EXPECT_EQ(result.err, reported(c.err));
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
+    EXPECT_EQ(exists("handling.cfg"), !c.handlingAfter.empty());
+    if (!c.handlingAfter.empty()) {
+      EXPECT_EQ(readFile(path("handling.cfg")), c.handlingAfter);
+    }
+    if (!c.backupAfter.empty()) {
+      EXPECT_EQ(readFile(path("handling.cfg.bak")), c.backupAfter);
+    }
+    EXPECT_FALSE(exists("temp.cfg"));
+    EXPECT_FALSE(exists("handling.cfg.new"));
+  }
+}

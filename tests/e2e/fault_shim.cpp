@@ -22,10 +22,11 @@
 // and, for the last instants of a run and for other file systems:
 //   rewrite-temp   right before temp.cfg is forced to disk, another descriptor empties it and
 //                  writes as many NUL bytes;
-//   foreign-temp, append-temp, new-handling
+//   foreign-temp, append-temp, new-handling, append-backup
 //                  right before temp.cfg is first put in place (rename or name exchange),
 //                  another program's file takes the name temp.cfg, a line is appended to
-//                  temp.cfg, or another program saves a new handling.cfg;
+//                  temp.cfg, another program saves a new handling.cfg, or a line is appended
+//                  to handling.cfg.bak;
 //   no-links       as on exFAT: renameat2 knows no flags (EINVAL) and link() fails (EPERM);
 //   no-ctime       as on exFAT: stat, fstat and lstat give the time of last write as the change
 //                  time.
@@ -223,6 +224,8 @@ void beforeReplacing(const char* from, const char* to, unsigned flags) {
     REAL(rename)("foreign.tmp", "temp.cfg");
   } else if (is("append-temp")) {
     writeWhole("temp.cfg", O_APPEND, "APPENDED 1 2 3\r\n");
+  } else if (is("append-backup")) {
+    writeWhole("handling.cfg.bak", O_APPEND, "APPENDED 1 2 3\r\n");
   } else if (is("new-handling")) {
     writeWhole("theirs.tmp", O_TRUNC, "RUMPO 1 2 3\r\n");
     REAL(rename)("theirs.tmp", "handling.cfg");
