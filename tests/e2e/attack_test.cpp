@@ -308,10 +308,13 @@ TEST_F(EditorTest, InjectedFaults) {
        false, nullptr, cpuLimit},
       {"rename",
        1,
-       "\nError deleting config.cfg: Input/output error\nvehicle-editor: handling.cfg was not "
-       "changed: Input/output error; the edited file is in temp.cfg, which could not be renamed "
-       "(every name up to handling.cfg.new.999 is taken): move it elsewhere before the editor "
-       "runs again.\n",
+       waitingEdits("handling.cfg.new, handling.cfg.new.2, handling.cfg.new.3 and 996 more",
+                    false) +
+           "\nError deleting config.cfg: Input/output error\nvehicle-editor: handling.cfg was not "
+           "changed: Input/output error; the edited file is in temp.cfg, which could not be "
+           "renamed "
+           "(every name up to handling.cfg.new.999 is taken): move it elsewhere before the editor "
+           "runs again.\n",
        false,
        takeEveryKeptName,
        {},

@@ -203,9 +203,15 @@ TEST_F(EditorTest, ReplacementRefused) {
   EXPECT_EQ(result.out.substr(result.out.size() - kAtFinalMenu.size() - 1), kAtFinalMenu + "\n");
   expectEditKept(result, "Operation not permitted");
   writeFile(path("handling.cfg.new"), "an earlier kept edit\r\n");
-  expectEditKept(run(asNobody(editorCommand()), RunOptions{{{"", nullptr, kEdit}}}),
-                 "Operation not permitted", "handling.cfg.new.2");
-  EXPECT_EQ(run(asNobody(editorCommand()), RunOptions{{{"", nullptr, "0\n"}}}).exitStatus, 0);
+  // The edit kept earlier is named before the first prompt.
+  RunResult second = run(asNobody(editorCommand()), RunOptions{{{"", nullptr, kEdit}}});
+  const std::string waiting = reported(waitingEdits("handling.cfg.new", true));
+  EXPECT_EQ(second.err.substr(0, waiting.size()), waiting);
+  second.err.erase(0, waiting.size());
+  expectEditKept(second, "Operation not permitted", "handling.cfg.new.2");
+  const RunResult third = run(asNobody(editorCommand()), RunOptions{{{"", nullptr, "0\n"}}});
+  EXPECT_EQ(third.err, reported(waitingEdits("handling.cfg.new, handling.cfg.new.2", false)));
+  EXPECT_EQ(third.exitStatus, 0);
   EXPECT_EQ(readFile(path("handling.cfg.new")), "an earlier kept edit\r\n");
   EXPECT_EQ(readFile(path("handling.cfg.new.2")), fileWithLine(3, kInfernusBrakes));
 }

@@ -540,10 +540,20 @@ TEST_F(EditorTest, Undo) {
     std::string backupAfter;  // empty: there is none
   } steps[] = {
       {"undo before any edit", {"undo"}, "", noBackup, 1, originalFile(), ""},
-      {"undo --dry-run before any edit", {"undo", "--dry-run"}, "", noBackup, 1, originalFile(),
+      {"undo --dry-run before any edit",
+       {"undo", "--dry-run"},
+       "",
+       noBackup,
+       1,
+       originalFile(),
        ""},
-      {"an edit", {"set", "INFERNUS", "R=2.5"}, "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n" + kDone,
-       "", 0, edited, originalFile()},
+      {"an edit",
+       {"set", "INFERNUS", "R=2.5"},
+       "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n" + kDone,
+       "",
+       0,
+       edited,
+       originalFile()},
       {"undo --dry-run",
        {"undo", "--dry-run"},
        "INFERNUS: fBrakeDeceleration 2.5 -> 9.0\nDry run: handling.cfg was not changed.\n",
@@ -551,12 +561,27 @@ TEST_F(EditorTest, Undo) {
        0,
        edited,
        originalFile()},
-      {"undo", {"undo"}, "INFERNUS: fBrakeDeceleration 2.5 -> 9.0\n" + kDone, "", 0,
-       originalFile(), edited},
-      {"undo again, which redoes", {"undo"},
-       "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n" + kDone, "", 0, edited, originalFile()},
-      {"undo takes no more words", {"undo", "INFERNUS"}, "",
-       usage("undo takes nothing more, but got \"INFERNUS\""), 2, edited, originalFile()},
+      {"undo",
+       {"undo"},
+       "INFERNUS: fBrakeDeceleration 2.5 -> 9.0\n" + kDone,
+       "",
+       0,
+       originalFile(),
+       edited},
+      {"undo again, which redoes",
+       {"undo"},
+       "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n" + kDone,
+       "",
+       0,
+       edited,
+       originalFile()},
+      {"undo takes no more words",
+       {"undo", "INFERNUS"},
+       "",
+       usage("undo takes nothing more, but got \"INFERNUS\""),
+       2,
+       edited,
+       originalFile()},
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(step.name);
@@ -570,5 +595,50 @@ TEST_F(EditorTest, Undo) {
       EXPECT_EQ(readFile(path("handling.cfg.bak")), step.backupAfter);
     }
     EXPECT_FALSE(exists("temp.cfg"));
+  }
+}
+
+// An edit that an earlier run kept because it could not replace handling.cfg is named, with how
+// to put it in place, before the first prompt of every run that edits; never by one that only
+// looks.
+TEST_F(EditorTest, WaitingEditIsNamedBeforeTheFirstPrompt) {
+  const struct {
+    const char* name;
+    std::vector<std::string> kept;
+    std::vector<std::string> arguments;
+    std::string note;
+  } cases[] = {
+      {"the menus", {"handling.cfg.new"}, {}, waitingEdits("handling.cfg.new", true)},
+      {"set, with a numbered one",
+       {"handling.cfg.new.7"},
+       {"set", "RUMPO", "B=1"},
+       waitingEdits("handling.cfg.new.7", true)},
+      {"five",
+       {"handling.cfg.new", "handling.cfg.new.2", "handling.cfg.new.3", "handling.cfg.new.4",
+        "handling.cfg.new.999"},
+       {"undo"},
+       waitingEdits("handling.cfg.new, handling.cfg.new.2, handling.cfg.new.3 and 2 more", false)},
+      {"a folder of that name is no edit", {}, {}, ""},
+      {"list only looks", {"handling.cfg.new"}, {"list"}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const fs::directory_entry& entry : fs::directory_iterator(root_ / "game"))
+      fs::remove_all(entry.path());
+    writeFile(path("handling.cfg"), originalFile());
+    writeFile(path("handling.cfg.bak"), originalFile());
+    fs::create_directory(path("handling.cfg.new.5"));
+    for (const std::string& name : c.kept)
+      writeFile(path(name), "a kept edit\r\n");
+    RunOptions options{{{"", nullptr, "0\n"}}};
+    // Both streams into one file, in the order written.
+    options.limits.appendOutputTo = (root_ / "console.txt").string();
+    writeFile((root_ / "console.txt").string(), "");
+    run(withArguments(c.arguments), options);
+    const std::string console = foldCrLf(readFile((root_ / "console.txt").string()));
+    const std::string note = reported(c.note);
+    EXPECT_EQ(console.substr(0, note.size()), note);
+    // Said once, and only where there is something to say.
+    EXPECT_EQ(console.find("earlier edit", note.size()), std::string::npos);
   }
 }
