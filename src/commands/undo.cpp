@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "flow/commands.h"
+#include "flow/console.h"
 #include "flow/replace_file.h"
 #include "flow/run_end.h"
 #include "flow/state.h"
@@ -267,7 +268,7 @@ bool prepareUndo(bool dryRun, int* status) {
     return true;
   }
   if (!dryRun) {
-    commandLineUndo = 1;
+    commandLineUndo = kUndo;
     return false;
   }
   std::string current;
@@ -311,6 +312,16 @@ void runUndo() {
     abandonRun("could not create " + std::string(kTempFileName) + ": " + tempOutError);
   // Before anything changes: a run stopped later still shows what it was putting back.
   std::cout << describeUndo(current, restored) << std::flush;
+  // Started by dropping the backup on the program, maybe by mistake: only a typed word goes on.
+  // The files stay locked and stamped while the user decides.
+  if (commandLineUndo == kUndoAfterConfirmation) {
+    std::cout << "\nType yes and press Enter to put " << kBackup << " back: " << std::flush;
+    if (readWord() != "yes") {
+      discardTempFile();
+      std::cout << "\nNothing was changed.\n";
+      return;
+    }
+  }
   // From here a request to stop waits: the run ends with either file in place, whole.
   platform::holdStopRequests();
   switch (swapWithBackup(backupStamp, &error)) {

@@ -93,14 +93,13 @@ std::string shown(std::string_view text) {
   return text.empty() ? "\"\"" : std::string(text);
 }
 
-// When the last name of `path` is handling.cfg, stores the folder before it (empty when there is
-// none) and returns true.
+// When the last name of `path` is `fileName` (handling.cfg unless said otherwise), stores the
+// folder before it (empty when there is none) and returns true.
 bool handlingFileFolder(std::string_view path, bool ignoreCase, std::string_view separators,
-                        std::string* folder) {
+                        std::string* folder, std::string_view fileName = kHandlingFileName) {
   const std::size_t cut = path.find_last_of(separators);
   const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
-  if (!(ignoreCase ? equalIgnoringCase(name, kHandlingFileName) : name == kHandlingFileName))
-    return false;
+  if (!(ignoreCase ? equalIgnoringCase(name, fileName) : name == fileName)) return false;
   if (cut == std::string_view::npos) {
     folder->clear();
     return true;
@@ -302,6 +301,12 @@ Command parseCommand(const std::vector<std::string_view>& arguments, bool ignore
     command.path = word;
     return command;
   }
+  if (arguments.size() == 1 &&
+      handlingFileFolder(word, ignoreCase, separators, &command.folder, kBackupFileName)) {
+    command.kind = CommandKind::droppedBackup;
+    command.path = word;
+    return command;
+  }
   if (word == "list") {
     command.kind = CommandKind::list;
   } else if (word == "show") {
@@ -473,6 +478,10 @@ bool runCommand(Command& command, int* status) {
       return false;
     case CommandKind::undo:
       return prepareUndo(command.dryRun, status);
+    case CommandKind::droppedBackup:
+      if (enterDroppedFolder(command, status) || prepareUndo(false, status)) return true;
+      commandLineUndo = kUndoAfterConfirmation;
+      return false;
   }
   return false;
 }
@@ -480,7 +489,7 @@ bool runCommand(Command& command, int* status) {
 }  // namespace
 
 void runEditing() {
-  if (commandLineUndo != 0) {
+  if (commandLineUndo != kNoUndo) {
     runUndo();
     return;
   }

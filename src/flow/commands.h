@@ -1,5 +1,5 @@
-// The commands beside the menus: list, show, set, preset, and the path of a handling.cfg (what
-// Windows passes when the file is dropped on the program).
+// The commands beside the menus: list, show, set, preset, undo, and the path of a handling.cfg or
+// a handling.cfg.bak (what Windows passes when the file is dropped on the program).
 #pragma once
 
 #include <cstddef>
@@ -13,7 +13,17 @@
 // The exit status of a run whose command line the editor could not take.
 inline constexpr int kUsageErrorStatus = 2;
 
-enum class CommandKind { menus, droppedFile, list, show, set, preset, undo, usageError };
+enum class CommandKind {
+  menus,
+  droppedFile,
+  droppedBackup,
+  list,
+  show,
+  set,
+  preset,
+  undo,
+  usageError
+};
 
 // What the command line asks for.
 struct Command {
@@ -22,9 +32,10 @@ struct Command {
   std::vector<std::pair<std::size_t, std::string>> values;  // set: field index and new text
   int presetMode = 0;                                       // preset: the mode of its menu choice
   bool dryRun = false;                                      // set, preset, undo: write nothing
-  std::string path;                                         // droppedFile: as given
-  std::string folder;  // droppedFile: the folder to run in, empty for the current one
-  std::string error;   // usageError: what was wrong
+  std::string path;                                         // droppedFile, droppedBackup: as given
+  std::string
+      folder;         // droppedFile, droppedBackup: the folder to run in, empty for the current one
+  std::string error;  // usageError: what was wrong
 };
 
 // Reads the arguments that follow the program's name. `ignoreCase` and `separators` are the

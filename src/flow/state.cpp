@@ -20,5 +20,5 @@ int tempComplete = 0;
 int outputLineOpen = 0;
 int exitStatus = 0;
 int commandLineEdit = 0;
-int commandLineUndo = 0;
+int commandLineUndo = kNoUndo;
 std::vector<std::pair<std::size_t, std::string>> commandLineValues;

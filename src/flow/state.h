@@ -82,8 +82,14 @@ extern int exitStatus;
 // 1 when the command line asked for an edit (set or preset): runEditing then makes that edit of
 // the vehicle `vehicleName` instead of showing the menus. Set by runCommandLine.
 extern int commandLineEdit;
-// 1 when the command line asked for undo: runEditing then puts handling.cfg.bak back instead of
-// showing the menus. Set by prepareUndo.
+// Values of `commandLineUndo`.
+enum : int {
+  kNoUndo = 0,
+  kUndo = 1,                   // undo
+  kUndoAfterConfirmation = 2,  // handling.cfg.bak dropped on the program: undo once confirmed
+};
+// Not kNoUndo when the command line asked for undo: runEditing then puts handling.cfg.bak back
+// instead of showing the menus. Set by prepareUndo and runCommandLine.
 extern int commandLineUndo;
 // The values that set gives on the command line, in the order given: the field's index and its
 // new text. Set by runCommandLine, read by runEditing.

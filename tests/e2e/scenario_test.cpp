@@ -642,3 +642,40 @@ TEST_F(EditorTest, WaitingEditIsNamedBeforeTheFirstPrompt) {
     EXPECT_EQ(console.find("earlier edit", note.size()), std::string::npos);
   }
 }
+
+// handling.cfg.bak dropped on the program: what putting it back changes, then a prompt; only
+// "yes" puts it back, as undo does.
+TEST_F(EditorTest, DroppedBackupFile) {
+  const std::string edited = fileWithLine(3, kInfernusBrakes);
+  const std::string dropped = underWine() ? "Z:" + (root_ / "game" / "HANDLING.CFG.BAK").string()
+                                          : (root_ / "game" / "handling.cfg.bak").string();
+  std::string argument = dropped;
+  if (underWine()) std::replace(argument.begin(), argument.end(), '/', '\\');
+  const std::string shown =
+      "INFERNUS: fBrakeDeceleration 2.5 -> 9.0\n\nType yes and press "
+      "Enter to put handling.cfg.bak back: ";
+  const struct {
+    const char* input;
+    std::string out;
+    std::string err;
+    int exitStatus;
+    bool putBack;
+  } cases[] = {
+      {"yes\n", shown + kDone, "", 0, true},
+      {"y\n", shown + "\nNothing was changed.\n", "", 0, false},
+      {"", shown + "\n", kInputEnded, 1, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    writeFile(path("handling.cfg"), edited);
+    writeFile(path("handling.cfg.bak"), originalFile());
+    RunResult result = runProgram(withArguments({argument}), root_.string(), root_.string(),
+                                  RunOptions{{{"", nullptr, c.input}}});
+    EXPECT_EQ(foldCrLf(result.out), c.out);
+    EXPECT_EQ(foldCrLf(result.err), c.err);
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
+    EXPECT_EQ(readFile(path("handling.cfg")), c.putBack ? originalFile() : edited);
+    EXPECT_EQ(readFile(path("handling.cfg.bak")), c.putBack ? edited : originalFile());
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
+}
