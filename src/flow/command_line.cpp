@@ -27,6 +27,7 @@ constexpr const char* kHelp =
     "  set     gives values by code (B to Z, aa to ag), e.g. set INFERNUS R=2.5;\n"
     "          --force stores a decimal comma (2,5) as typed\n"
     "  preset  the super car, super bike or Rhino preset of the menus\n"
+    "  undo [--dry-run]  puts back handling.cfg.bak, the file each change keeps\n"
     "  --dry-run  prints the changes and writes nothing\n"
     "list and show never change a file; set and preset print each change, then\n"
     "write handling.cfg as the menus do. Exit status: 0 done, 1 not, 2 usage error.\n"

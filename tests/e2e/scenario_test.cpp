@@ -268,9 +268,9 @@ TEST_F(EditorTest, HelpAndVersionTouchNoFile) {
       for (const char* fact : {"handling.cfg", "Ctrl-C", "Ctrl-D", "Ctrl-Z", "README.md"})
         EXPECT_NE(result.out.find(fact), std::string::npos) << fact;
       // Every command, on one screen of a console window.
-      for (const char* usage :
-           {" list\n", " show NAME\n", " set [--force] [--dry-run] NAME",
-            " preset [--dry-run] supercar|superbike|rhino NAME", " [FOLDER/handling.cfg]\n"})
+      for (const char* usage : {" list\n", " show NAME\n", " set [--force] [--dry-run] NAME",
+                                " preset [--dry-run] supercar|superbike|rhino NAME",
+                                " [FOLDER/handling.cfg]\n", " undo [--dry-run] "})
         EXPECT_NE(result.out.find(usage), std::string::npos) << usage;
       std::size_t lines = 0;
       for (std::size_t start = 0, end; (end = result.out.find('\n', start)) != std::string::npos;
