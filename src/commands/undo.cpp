@@ -124,11 +124,11 @@ bool stillNames(const char* name, const platform::FileStamp& stamp) {
          now.isSameFileAs(stamp) && now.size == stamp.size && now.modified == stamp.modified;
 }
 
+// Whether the file `name` leads to is still exactly the one `stamp` was taken of.
 bool unchanged(const char* name, const platform::FileStamp& stamp) {
   platform::FileStamp now;
   std::string ignored;
-  return !platform::linksOf(name).symbolic && platform::stampOf(name, &now, &ignored) &&
-         now == stamp;
+  return platform::stampOf(name, &now, &ignored) && now == stamp;
 }
 
 std::string changedDuringUndo() {
@@ -143,6 +143,9 @@ enum class Swap { swapped, unsupported, failed, changed, stuck };
 Swap swapWithBackup(const platform::FileStamp& backupStamp, std::string* error) {
   if (!unchanged(kHandlingFileName, handlingStamp) || !unchanged(kBackupFileName, backupStamp))
     return Swap::changed;
+  // A link handling.cfg is replaced by a file of its own, as an edit replaces it; swapped, the
+  // link would become the backup and lead on to the file it names.
+  if (platform::linksOf(kHandlingFileName).symbolic) return Swap::unsupported;
   switch (platform::exchangeNames(kBackupFileName, kHandlingFileName, error)) {
     case platform::ExchangeResult::exchanged:
       break;

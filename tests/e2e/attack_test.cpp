@@ -917,6 +917,20 @@ TEST_F(EditorTest, UndoUnderAttack) {
        0,
        originalFile(),
        edited},
+      // The link is replaced by a file of its own; the file it led to keeps its bytes.
+      {"handling.cfg a symbolic link",
+       nullptr,
+       [&] {
+         fs::remove(path("handling.cfg"));
+         writeFile(secret, edited);
+         fs::create_symlink(secret, path("handling.cfg"));
+       },
+       {"undo"},
+       {},
+       "",
+       0,
+       originalFile(),
+       edited},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -947,5 +961,11 @@ TEST_F(EditorTest, UndoUnderAttack) {
     }
     EXPECT_FALSE(exists("temp.cfg"));
     EXPECT_FALSE(exists("handling.cfg.new"));
+    EXPECT_FALSE(fs::is_symlink(path("handling.cfg")) && c.exitStatus == 0);
+    // A file a link led to is never changed.
+    if (fs::exists(secret)) {
+      EXPECT_NE(readFile(secret), originalFile());
+    }
+    fs::remove(secret);
   }
 }
