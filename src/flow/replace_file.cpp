@@ -198,6 +198,9 @@ void replaceHandlingFile() {
     keepEdit(handlingChangedText());
     return;
   }
+  // A run stopped between keeping the backup and the swap left handling.cfg.bak as a second name
+  // of handling.cfg: that is no other name of the user's.
+  if (handlingExists) dropBackupOfKeptFile();
   const platform::Links links = platform::linksOf(kHandlingFileName);
   if (handlingExists) platform::copyOwnerAndPermissions(kHandlingFileName, tempLock);
   std::string error;

@@ -507,6 +507,8 @@ bool keepBackup(const char* path, const char* backup, const char* scratch, std::
     made = copyWhole(path, scratch, error);
   }
   if (made && std::rename(scratch, backup) == 0) {
+    // Where both names led to one file already, the rename left both.
+    ::unlink(scratch);
     syncFolder();
     return true;
   }

@@ -473,6 +473,13 @@ TEST_F(EditorTest, BackupOfEveryReplacement) {
        {kEdit},
        originalFile(),
        ""},
+      // Left by a run killed between keeping the backup and the swap: no link of the user's.
+      {"a backup that is handling.cfg under a second name",
+       nullptr,
+       [this] { fs::create_hard_link(path("handling.cfg"), path("handling.cfg.bak")); },
+       {kEdit},
+       originalFile(),
+       ""},
       {"no backup can be made",
        "rename-backup",
        nullptr,
