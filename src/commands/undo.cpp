@@ -231,7 +231,8 @@ std::string describeUndo(std::string_view current, std::string_view restored) {
     const auto backByName = linesByVehicle(back);
     for (std::size_t i = 0; i < back.size(); ++i) {
       const std::string_view name = vehicleOf(back[i]);
-      if (name.empty() || backByName.at(name) != back[i]) continue;
+      // Each vehicle once: at its first line.
+      if (name.empty() || backByName.at(name).data() != back[i].data()) continue;
       const auto found = wasByName.find(name);
       if (found == wasByName.end()) {
         text += std::string(name) + ": only in " + kBackup + "\n";
@@ -241,7 +242,7 @@ std::string describeUndo(std::string_view current, std::string_view restored) {
     }
     for (const std::string_view line : was) {
       const std::string_view name = vehicleOf(line);
-      if (!name.empty() && wasByName.at(name) == line && backByName.count(name) == 0)
+      if (!name.empty() && wasByName.at(name).data() == line.data() && backByName.count(name) == 0)
         text += std::string(name) + ": not in " + kBackup + "\n";
     }
     text += kHandling + " has " + std::to_string(was.size()) + " lines, " + kBackup + " " +

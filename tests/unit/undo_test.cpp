@@ -36,6 +36,8 @@ TEST(DescribeUndo, EachKindOfDifference) {
       {"a vehicle not in the backup, and a value", "A 1\r\nB 2\r\n", "A 3\r\n",
        "A: fMass 1 -> 3\nB: not in handling.cfg.bak\nhandling.cfg has 2 lines, "
        "handling.cfg.bak 1\n"},
+      {"a vehicle twice, both lines the same", "A 1\r\n", "A 1\r\nB 2\r\nB 2\r\n",
+       "B: only in handling.cfg.bak\nhandling.cfg has 1 lines, handling.cfg.bak 3\n"},
       {"the line ends alone", "A 1\r\nB 2", "A 1\nB 2\n",
        "handling.cfg.bak differs only in its line ends or byte-order mark\n"},
       {"a byte-order mark",
