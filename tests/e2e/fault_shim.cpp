@@ -4,6 +4,7 @@
 //   fsync, close   forcing temp.cfg to disk, or closing it, fails with EIO;
 //   rename         putting temp.cfg in place fails with EIO;
 //   rename-backup  giving the kept old file the name handling.cfg.bak fails with EIO;
+//   write-backup   writing a copy of the old file (where there are no hard links) fails with EIO;
 //   read:N         the Nth and every later read of handling.cfg fails with EIO;
 //   append:N       right after the Nth read of handling.cfg, another program appends kAppended
 //                  to it;
@@ -265,6 +266,10 @@ extern "C" int openat(int folder, const char* path, int flags, ...) {
 }
 
 extern "C" ssize_t write(int fd, const void* bytes, std::size_t size) {
+  if (is("write-backup") && names(fd, "handling.cfg.bak.tmp")) {
+    errno = EIO;
+    return -1;
+  }
   const long offset = isFollowed(fd) ? lseek(fd, 0, SEEK_CUR) : 0;
   const ssize_t done = REAL(write)(fd, bytes, size);
   noteWrite(fd, offset, bytes, done);

@@ -480,6 +480,13 @@ TEST_F(EditorTest, BackupOfEveryReplacement) {
        {kEdit},
        originalFile(),
        ""},
+      {"a copy that cannot be written",
+       "no-links,write-backup",
+       nullptr,
+       {kEdit},
+       "",
+       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak\n"
+       "could not be made (Input/output error).\n"},
       {"no backup can be made",
        "rename-backup",
        nullptr,
