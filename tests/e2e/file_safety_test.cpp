@@ -523,6 +523,8 @@ TEST_F(EditorTest, BackupOfEveryReplacement) {
       continue;
     }
     EXPECT_EQ(readFile(path("handling.cfg.bak")), c.backup);
+    // A file of its own, never a link that leads where handling.cfg led.
+    EXPECT_FALSE(fs::is_symlink(path("handling.cfg.bak")));
     if (!underWine()) {
       EXPECT_EQ(mode("handling.cfg.bak"), 0640u);
     }
