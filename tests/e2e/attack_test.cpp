@@ -968,4 +968,22 @@ TEST_F(EditorTest, UndoUnderAttack) {
     }
     fs::remove(secret);
   }
+  // A folder the user may read but not write: nothing can be swapped there, and nothing is.
+  SKIP_UNLESS_ROOT_CAN_DROP_RIGHTS();
+  writeFile(path("handling.cfg"), edited);
+  writeFile(path("handling.cfg.bak"), originalFile());
+  openFoldersToNobody(fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                      fs::perms::others_read | fs::perms::others_exec);
+  std::vector<std::string> undo = editorCommand();
+  undo.push_back("undo");
+  const RunResult result = run(asNobody(undo), RunOptions{{{"", nullptr, ""}}});
+  EXPECT_EQ(
+      result.err,
+      reported("vehicle-editor: no change can be saved in this folder: Permission denied.\n"
+               "For a game under Program Files, start the editor as administrator, or copy "
+               "the game to a folder you may write to.\n") +
+          reported("vehicle-editor: could not create temp.cfg: Permission denied" + notChanged));
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(readFile(path("handling.cfg")), edited);
+  EXPECT_EQ(readFile(path("handling.cfg.bak")), originalFile());
 }
