@@ -30,6 +30,7 @@ TEST(DescribeUndo, EachKindOfDifference) {
        "0.9 0.8 0.5 5 220.0\r\n",
        "line 1 (INFERNUS) differs otherwise\n"},
       {"a marker line", "; old\r\nA 1\r\n", "; new\r\nA 1\r\n", "line 1 differs otherwise\n"},
+      {"a line of blanks alone", "A 1\r\n  \r\n", "A 1\r\n \t\r\n", "line 2 differs otherwise\n"},
       {"a line of another vehicle", "A 1\r\n", "B 1\r\n", "line 1 (B) differs otherwise\n"},
       {"a vehicle only in the backup", "A 1\r\n", "A 1\r\nB 2\r\n",
        "B: only in handling.cfg.bak\nhandling.cfg has 1 lines, handling.cfg.bak 2\n"},
