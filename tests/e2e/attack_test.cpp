@@ -338,6 +338,10 @@ TEST_F(EditorTest, InjectedFaults) {
     EXPECT_EQ(result.exitStatus, c.exitStatus);
     EXPECT_EQ(readFile(path("handling.cfg")), c.after.empty() ? originalFile() : c.after);
     EXPECT_EQ(exists("temp.cfg"), c.tempLeft);
+    // A backup made for an edit that did not go in place is no second name of handling.cfg.
+    struct stat info {};
+    stat(path("handling.cfg").c_str(), &info);
+    EXPECT_EQ(info.st_nlink, 1u);
     if (!c.prepare) {
       EXPECT_EQ(exists("handling.cfg.new"), c.editKept);
     }

@@ -5,6 +5,7 @@
 //   rename         putting temp.cfg in place fails with EIO;
 //   rename-backup  giving the kept old file the name handling.cfg.bak fails with EIO;
 //   write-backup   writing a copy of the old file (where there are no hard links) fails with EIO;
+//   read-copy      reading the old file for that copy fails with EIO;
 //   read:N         the Nth and every later read of handling.cfg fails with EIO;
 //   append:N       right after the Nth read of handling.cfg, another program appends kAppended
 //                  to it;
@@ -263,6 +264,14 @@ extern "C" int openat(int folder, const char* path, int flags, ...) {
   const mode_t mode = modeArgument(flags, arguments);
   va_end(arguments);
   return openAt(folder, path, flags, mode);
+}
+
+extern "C" ssize_t read(int fd, void* buffer, std::size_t size) {
+  if (is("read-copy") && names(fd, "handling.cfg")) {
+    errno = EIO;
+    return -1;
+  }
+  return REAL(read)(fd, buffer, size);
 }
 
 extern "C" ssize_t write(int fd, const void* bytes, std::size_t size) {

@@ -487,6 +487,13 @@ TEST_F(EditorTest, BackupOfEveryReplacement) {
        "",
        "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak\n"
        "could not be made (Input/output error).\n"},
+      {"the old file cannot be read for its copy",
+       "no-links,read-copy",
+       nullptr,
+       {kEdit},
+       "",
+       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak\n"
+       "could not be made (Input/output error).\n"},
       {"no backup can be made",
        "rename-backup",
        nullptr,
