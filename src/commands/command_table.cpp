@@ -8,6 +8,7 @@
 #include "commands/editing.h"
 #include "commands/looking.h"
 #include "commands/parser.h"
+#include "commands/undo.h"
 #include "commands/vehicle_access.h"
 #include "flow/run_end.h"
 #include "flow/state.h"
@@ -28,6 +29,8 @@ const CommandEntry kCommands[] = {
      CommandWords::file, runApply},
     {"check", "check", kNoOptions, CommandWords::any,
      [](const Command& command) { return runCheck(viewsOf(command.words)); }},
+    {"undo", "undo [--dry-run]", kDryRunOption, CommandWords::none,
+     [](const Command& command) { return runUndoCommand(command.dryRun, false); }},
 };
 
 // Goes to the folder of a dropped handling.cfg; true, with the status, when the run ends here.
@@ -83,7 +86,13 @@ bool runCommand(const Command& command, int* status) {
     *status = 1;
     return true;
   }
-  if (!command.droppedPath.empty()) return enterDroppedFolder(command, status);
+  if (!command.droppedPath.empty()) {
+    if (enterDroppedFolder(command, status)) return true;
+    if (!command.droppedBackup) return false;
+    // Dropped by mistake, maybe: undo asks before it puts the backup back.
+    *status = runUndoCommand(false, true);
+    return true;
+  }
   if (command.entry == nullptr) return false;
   *status = command.entry->run(command);
   return true;

@@ -42,14 +42,13 @@ bool holdsSeparator(std::string_view text) {
   return std::any_of(text.begin(), text.end(), isFieldSeparator);
 }
 
-// When the last name of `path` is handling.cfg, stores the folder before it (empty when there is
-// none) and returns true.
+// When the last name of `path` is `fileName` (handling.cfg unless said otherwise), stores the
+// folder before it (empty when there is none) and returns true.
 bool handlingFileFolder(std::string_view path, bool ignoreCase, std::string_view separators,
-                        std::string* folder) {
+                        std::string* folder, std::string_view fileName = kHandlingFileName) {
   const std::size_t cut = path.find_last_of(separators);
   const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
-  if (!(ignoreCase ? equalIgnoringCase(name, kHandlingFileName) : name == kHandlingFileName))
-    return false;
+  if (!(ignoreCase ? equalIgnoringCase(name, fileName) : name == fileName)) return false;
   if (cut == std::string_view::npos) {
     folder->clear();
     return true;
@@ -154,6 +153,12 @@ Command parseCommand(const std::vector<std::string_view>& arguments, bool ignore
   if (first + 1 == arguments.size() &&
       handlingFileFolder(word, ignoreCase, separators, &command.droppedFolder)) {
     command.droppedPath = word;
+    return command;
+  }
+  if (first + 1 == arguments.size() &&
+      handlingFileFolder(word, ignoreCase, separators, &command.droppedFolder, kBackupFileName)) {
+    command.droppedPath = word;
+    command.droppedBackup = true;
     return command;
   }
   command.entry = findCommand(word);

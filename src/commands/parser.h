@@ -28,12 +28,13 @@ struct Command {
   std::vector<std::pair<std::size_t, std::string>> values;  // set: field index and new text
   std::vector<std::size_t> fields;                          // get: the fields' indexes
   int presetMode = 0;                                       // preset: the mode of its menu choice
-  bool dryRun = false;                                      // set, preset: write nothing
+  bool dryRun = false;                                      // set, preset, undo: write nothing
   bool force = false;                                       // set: keep a decimal comma
   int waitSeconds = kDefaultWaitSeconds;                    // how long to wait for the lock
   std::vector<std::string> folders;  // -C: the folders to go to, one after the other
-  std::string droppedPath;           // the path of a handling.cfg given alone, as given; else empty
-  std::string droppedFolder;         // its folder, empty for the current one
+  std::string droppedPath;  // the path of a handling.cfg or .bak given alone, as given; else empty
+  std::string droppedFolder;   // its folder, empty for the current one
+  bool droppedBackup = false;  // the path is of a handling.cfg.bak: undo once confirmed
 };
 
 // Reads the arguments that follow the program's name. `ignoreCase` and `separators` are the

@@ -18,13 +18,13 @@ constexpr const char* kUsage =
 
 // After the usage lines of the commands: the whole fits one screen of a console window.
 constexpr const char* kHelp =
-    "Without a command: the menus change one vehicle of handling.cfg in the folder\n"
-    "it is started in, or in that of the handling.cfg given (as when it is dropped).\n"
+    "Without a command: the menus, in this folder or that of FOLDER/handling.cfg.\n"
     "  list, show, get  the names; the 32 values of NAME; just the values of CODEs\n"
     "  set, preset  values by code (B to Z, aa to ag), or a preset of the menus\n"
     "  apply   lines \"NAME CODE=VALUE...\" or \"NAME preset rhino\" from FILE or\n"
     "          standard input: all checked first, then written at once, or none\n"
     "  check   each problem the game may stumble on, as handling.cfg:LINE: what\n"
+    "  undo    puts back handling.cfg.bak, the file the last change replaced\n"
     "  -C FOLDER  (first) runs in FOLDER;  --  ends the options\n"
     "  --force keeps a value unfit for its column (2,5); --dry-run writes nothing\n"
     "  --wait SECONDS  set, preset, apply wait for another editor (default 30)\n"

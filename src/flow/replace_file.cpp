@@ -9,15 +9,20 @@
 
 namespace {
 
-// The names a file that could not take or keep its place is kept under, tried in this order.
-constexpr int kKeptNames = 999;
-
-// "handling.cfg" + `ending` for 1, then `ending` + ".2" for 2, and so on.
+// "handling.cfg" + `ending` for 1, then `ending` + ".2" for 2, and so on, up to kKeptNames.
 std::string keptName(const char* ending, int number) {
   std::string name = std::string(kHandlingFileName) + ending;
   if (number > 1) name += "." + std::to_string(number);
   return name;
 }
+
+}  // namespace
+
+std::string keptEditName(int number) {
+  return keptName(".new", number);
+}
+
+namespace {
 
 void reportDeletionFailure(const std::string& reason) {
   // The menus' lines: a command says what became of its edit in one report of its own.
@@ -196,6 +201,27 @@ void reportLeftToOtherProgram(Outcome outcome) {
   }
 }
 
+// Keeps the file handling.cfg names now as handling.cfg.bak before anything takes its place, so
+// that after a fault, a kill or a power cut at any later moment the old file is there, whether
+// or not the new one is in place. Without it the edit still goes in place.
+void keepOldFileAsBackup() {
+  std::string error;
+  if (platform::keepBackup(kHandlingFileName, kBackupFileName, kBackupScratchName, &error)) return;
+  reportNote("no backup of the old file was kept, since " + std::string(kBackupFileName) +
+             " could not be made (" + error + ")");
+}
+
+// When handling.cfg was not replaced after all: a backup that is handling.cfg itself under a
+// second name would change with it, and make it a file of two names.
+void dropBackupOfKeptFile() {
+  platform::FileStamp handling;
+  platform::FileStamp backup;
+  std::string ignored;
+  if (platform::stampOf(kHandlingFileName, &handling, &ignored) &&
+      platform::stampOf(kBackupFileName, &backup, &ignored) && handling.isSameFileAs(backup))
+    platform::removeName(kBackupFileName);
+}
+
 }  // namespace
 
 const char* const kNoSavingAdvice =
@@ -249,12 +275,17 @@ void replaceHandlingFile() {
     keepEdit(handlingChangedText());
     return;
   }
+  // A run stopped between keeping the backup and the swap left handling.cfg.bak as a second name
+  // of handling.cfg: that is no other name of the user's.
+  if (handlingExists) dropBackupOfKeptFile();
   const platform::Links links = platform::linksOf(kHandlingFileName);
   if (handlingExists) platform::copyOwnerAndPermissions(kHandlingFileName, tempLock);
   std::string error;
   Outcome outcome = Outcome::notReplaced;
   if (handlingExists) {
+    keepOldFileAsBackup();
     outcome = exchangeWithHandlingFile(&error);
+    if (outcome != Outcome::replaced) dropBackupOfKeptFile();
   } else {
     bool exists = false;
     if (platform::renameFile(tempLock, kTempFileName, kHandlingFileName, true, &exists, &error))

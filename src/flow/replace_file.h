@@ -1,5 +1,13 @@
 #pragma once
 
+#include <string>
+
+// The names an edit that could not replace handling.cfg is kept under, tried in this order:
+// keptEditName(1) is "handling.cfg.new", keptEditName(2) "handling.cfg.new.2", and so on up to
+// kKeptNames. No start-up empties those, and no run overwrites one.
+inline constexpr int kKeptNames = 999;
+std::string keptEditName(int number);
+
 // Closes handling.cfg, and finishes temp.cfg: flushed, on disk, closed and read back. When
 // temp.cfg could not be created or written in full, or does not hold exactly the bytes this run
 // wrote, removes it and reports that handling.cfg was not changed.

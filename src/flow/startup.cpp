@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <vector>
 
+#include "flow/replace_file.h"
 #include "flow/run_end.h"
 #include "flow/state.h"
 #include "platform/platform.h"
@@ -84,6 +86,31 @@ platform::CreateResult createTempFileWaiting(std::FILE** temp) {
   return result;
 }
 
+// Names the edits that earlier runs kept when they could not replace handling.cfg, and says how
+// to put one in place: otherwise a user who closed the window too soon never learns of them.
+void reportWaitingEdits() {
+  std::vector<std::string> waiting;
+  for (int number = 1; number <= kKeptNames; ++number) {
+    const std::string name = keptEditName(number);
+    if (platform::isExistingFile(name.c_str())) waiting.push_back(name);
+  }
+  if (waiting.empty()) return;
+  const std::string handlingName = kHandlingFileName;
+  std::string names = waiting[0];
+  constexpr std::size_t kNamed = 3;
+  for (std::size_t i = 1; i < waiting.size() && i < kNamed; ++i)
+    names += ", " + waiting[i];
+  if (waiting.size() > kNamed) names += " and " + std::to_string(waiting.size() - kNamed) + " more";
+  const bool one = waiting.size() == 1;
+  writeReport("vehicle-editor: " +
+              std::string(one ? "an earlier edit waits in " : "earlier edits wait in ") + names +
+              ", kept when " + (one ? "it" : "they") + " could not replace " + handlingName +
+              ". To put " + (one ? "it" : "one") +
+              " in place, close the game and any program that has " + handlingName +
+              " open, then rename " + (one ? "it" : "that file") + " to " + handlingName +
+              "; or delete " + (one ? "it" : "them") + ".\n");
+}
+
 }  // namespace
 
 void refuseUtf16File() {
@@ -159,6 +186,7 @@ void startUp() {
   platform::clearAttributes(kHandlingFileName);
   // After the change above, which is itself a change of the file.
   platform::stampOf(handling, &handlingStamp);
+  reportWaitingEdits();
 }
 
 std::string whyHandlingFileUnreadable() {

@@ -25,3 +25,4 @@ int exitStatus = 0;
 int commandLineEdit = 0;
 int waitSeconds = 0;
 const char* lackOfMemoryReport = kNoMemoryToStart;
+int commandLineUndo = kNoUndo;

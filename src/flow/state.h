@@ -17,6 +17,9 @@
 // The files, relative to the folder the editor runs in.
 inline constexpr const char* kHandlingFileName = "handling.cfg";
 inline constexpr const char* kTempFileName = "temp.cfg";
+// The file each replacement of handling.cfg keeps, and the name it is made under first.
+inline constexpr const char* kBackupFileName = "handling.cfg.bak";
+inline constexpr const char* kBackupScratchName = "handling.cfg.bak.tmp";
 
 // Values of `mode`.
 enum : int {
@@ -89,3 +92,12 @@ extern int waitSeconds;
 // The whole report of a run that runs out of memory now, saying what the memory was for; set by
 // main and runCommandLine as the run goes from step to step, read when memory runs out.
 extern const char* lackOfMemoryReport;
+// Values of `commandLineUndo`.
+enum : int {
+  kNoUndo = 0,
+  kUndo = 1,                   // undo
+  kUndoAfterConfirmation = 2,  // handling.cfg.bak dropped on the program: undo once confirmed
+};
+// Not kNoUndo when the command line asked for undo: runUndo then puts handling.cfg.bak back,
+// after a typed "yes" for kUndoAfterConfirmation. Set by prepareUndo and runUndoCommand.
+extern int commandLineUndo;

@@ -29,6 +29,12 @@ void OutputFile::writeLine(std::string_view text) {
   append("\r\n");
 }
 
+void OutputFile::writeBytes(std::string_view bytes) {
+  if (!file_ || !error_.empty()) return;
+  written_ += bytes.size();
+  append(bytes);
+}
+
 void OutputFile::append(std::string_view bytes) {
   if (bytes.size() > buffer_.size() - used_) {
     flushBuffer();

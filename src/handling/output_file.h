@@ -32,6 +32,9 @@ class OutputFile {
   // Writes `text` followed by CR LF, the line end of the handling file on every system.
   void writeLine(std::string_view text);
 
+  // Writes `bytes` as they are, line ends and all.
+  void writeBytes(std::string_view bytes);
+
   // Marks the content as incomplete for a reason found outside this file (a failed read).
   void markIncomplete(const std::string& reason);
 

@@ -166,6 +166,14 @@ void copyOwnerAndPermissions(const char* from, Handle handle);
 bool renameFile(Handle handle, const char* from, const char* to, bool replace, bool* exists,
                 std::string* error);
 
+// Makes `backup` name a file that holds what `path` names now, bytes, mode and attributes: on
+// POSIX the very file under a second name (hard links to it keep leading to it), where the file
+// system has no hard links (or `path` is a symbolic link) a copy forced to disk. It is made under
+// the name `scratch` first (a file left there is removed) and then takes the name `backup`,
+// replacing an older one, in one step; the change survives a power cut. On failure `backup` is as
+// it was, `scratch` is gone and `error` holds the reason.
+bool keepBackup(const char* path, const char* backup, const char* scratch, std::string* error);
+
 // The folder the editor runs in, as the system names it; empty when it cannot be told.
 std::string currentFolder();
 // What exchangeNames did.

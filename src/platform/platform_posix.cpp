@@ -11,6 +11,7 @@
 #include <iostream>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -447,6 +448,85 @@ bool renameFile(Handle, const char* from, const char* to, bool replace, bool* ex
   }
   syncFolder();
   return true;
+}
+
+namespace {
+
+// Writes all of `size` bytes at `bytes` to `fd`.
+bool writeAll(int fd, const char* bytes, std::size_t size) {
+  while (size > 0) {
+    const ssize_t done = ::write(fd, bytes, size);
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;
+    bytes += done;
+    size -= static_cast<std::size_t>(done);
+  }
+  return true;
+}
+
+// Makes `to`, a name no file has, a copy of the file `from` leads to, with its mode, owner (as
+// far as the system allows) and times, forced to disk.
+bool copyWhole(const char* from, const char* to, std::string* error) {
+  const int source = openRegular(from, O_RDONLY, error);
+  if (source < 0) return false;
+  struct stat info;
+  const int copy = ::fstat(source, &info) == 0
+                       ? ::open(to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)
+                       : -1;
+  bool done = copy >= 0;
+  std::vector<char> buffer(1 << 16);
+  while (done) {
+    const ssize_t got = ::read(source, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      done = got == 0;
+      break;
+    }
+    done = writeAll(copy, buffer.data(), static_cast<std::size_t>(got));
+  }
+  if (done) {
+    if (::fchown(copy, info.st_uid, info.st_gid) != 0) {
+      const int ignored = ::fchown(copy, static_cast<uid_t>(-1), info.st_gid);
+      static_cast<void>(ignored);
+    }
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    done = ::fchmod(copy, info.st_mode & 07777) == 0 && ::futimens(copy, times) == 0 &&
+           ::fsync(copy) == 0;
+  }
+  if (!done) *error = lastErrorText();
+  if (copy >= 0 && ::close(copy) != 0 && done) {
+    *error = lastErrorText();
+    done = false;
+  }
+  ::close(source);
+  return done;
+}
+
+}  // namespace
+
+bool keepBackup(const char* path, const char* backup, const char* scratch, std::string* error) {
+  // Only a file of that name that is no folder: what is left there is an earlier run's.
+  struct stat info;
+  if (::lstat(scratch, &info) == 0 && !S_ISDIR(info.st_mode)) ::unlink(scratch);
+  const bool symbolic = ::lstat(path, &info) == 0 && S_ISLNK(info.st_mode);
+  // A second name of a link would be the link; its target may change later.
+  bool made = !symbolic && ::link(path, scratch) == 0;
+  if (!made) {
+    if (!symbolic && !noHardLinks(errno)) {
+      *error = lastErrorText();
+      return false;
+    }
+    made = copyWhole(path, scratch, error);
+  }
+  if (made && std::rename(scratch, backup) == 0) {
+    // Where both names led to one file already, the rename left both.
+    ::unlink(scratch);
+    syncFolder();
+    return true;
+  }
+  if (made) *error = lastErrorText();
+  if (::lstat(scratch, &info) == 0 && !S_ISDIR(info.st_mode)) ::unlink(scratch);
+  return false;
 }
 
 bool isHeldOpen(const char*) {

@@ -749,6 +749,31 @@ bool renameFile(Handle handle, const char*, const char* to, bool replace, bool* 
   return false;
 }
 
+bool keepBackup(const char* path, const char* backup, const char* scratch, std::string* error) {
+  const std::wstring from = widePath(path);
+  const std::wstring first = widePath(scratch);
+  // A copy left by an earlier run, read-only or not.
+  SetFileAttributesW(first.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(first.c_str());
+  // The copy keeps the old file's attributes and times; it is forced to disk before it takes
+  // the backup's name, and the rename itself is written through.
+  bool done = CopyFileW(from.c_str(), first.c_str(), TRUE) != 0;
+  if (done) {
+    const HANDLE copy = CreateFileW(first.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    done = copy != INVALID_HANDLE_VALUE && FlushFileBuffers(copy) != 0;
+    if (copy != INVALID_HANDLE_VALUE) CloseHandle(copy);
+  }
+  if (done) {
+    done = MoveFileExW(first.c_str(), widePath(backup).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  }
+  if (done) return true;
+  *error = describeWindowsError(GetLastError());
+  DeleteFileW(first.c_str());
+  return false;
+}
+
 bool isHeldOpen(const char* path) {
   // Asking for delete access is refused with a sharing violation exactly while another program
   // has the file open without letting it be deleted or replaced.

@@ -75,6 +75,7 @@ TEST_F(EditorTest, KilledAtAnyMoment) {
   writeFile(pristine, original);
   const auto reset = [&] {
     fs::remove(path("temp.cfg"));
+    fs::remove(path("handling.cfg.bak"));
     fs::copy_file(pristine, path("handling.cfg"), fs::copy_options::overwrite_existing);
   };
   setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
@@ -110,6 +111,11 @@ TEST_F(EditorTest, KilledAtAnyMoment) {
     const bool caught = signal != SIGKILL && result.exitStatus == 128 + signal;
     const std::string handling = readFile(path("handling.cfg"));
     const bool hasTemp = exists("temp.cfg");
+    // Once the edit is in place, the old file is the backup.
+    if (handling == edited && readFile(path("handling.cfg.bak")) != original) {
+      ++lost;
+      ADD_FAILURE() << "the edit is in place, but handling.cfg.bak is not the old file";
+    }
     const std::string temp = hasTemp ? readFile(path("temp.cfg")) : "";
     if (signal != SIGKILL && hasTemp) {
       ++tempLeft;
@@ -155,6 +161,60 @@ TEST_F(EditorTest, KilledAtAnyMoment) {
   figures << "\n  files lost: " << lost
           << "; temp.cfg left by SIGINT, SIGTERM or SIGHUP: " << tempLeft << ".";
   report("kills", figures.str());
+}
+
+// The same signals during undo, which swaps handling.cfg and handling.cfg.bak: at every moment
+// each of the two files is whole under one of the two names, and a request to stop that comes
+// once the swap has begun waits for its end.
+TEST_F(EditorTest, KilledDuringUndo) {
+  SKIP_UNDER_WINE("the kills are sent to the Linux build");
+  const std::string original = bigFile(1 << 20);
+  const std::string edited = editedBigFile(original);
+  const auto reset = [&] {
+    fs::remove(path("temp.cfg"));
+    writeFile(path("handling.cfg"), edited);
+    writeFile(path("handling.cfg.bak"), original);
+  };
+  std::vector<std::string> undo = editorCommand();
+  undo.push_back("undo");
+  setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
+  setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+  reset();
+  const std::string log = (root_ / "calls.log").string();
+  setenv("VEHICLE_EDITOR_FAULT", ("log:" + log).c_str(), 1);
+  ASSERT_EQ(runProgram(undo, path(""), root_.string(), RunOptions{}).exitStatus, 0);
+  ASSERT_EQ(readFile(path("handling.cfg")), original);
+  std::ifstream calls(log);
+  const auto moments = std::count(std::istreambuf_iterator<char>(calls), {}, '\n');
+  ASSERT_GT(moments, 10);
+  const int signals[] = {SIGKILL, SIGINT, SIGTERM, SIGHUP};
+  int swapped = 0;
+  for (long moment = 1; moment <= moments; ++moment) {
+    reset();
+    const int signal = signals[static_cast<std::size_t>(moment) % std::size(signals)];
+    SCOPED_TRACE("signal " + std::to_string(signal) + " after call " + std::to_string(moment));
+    setenv("VEHICLE_EDITOR_FAULT",
+           ("kill:" + std::to_string(moment) + ":" + std::to_string(signal)).c_str(), 1);
+    const RunResult result = runProgram(undo, path(""), root_.string(), RunOptions{});
+    const std::string handling = readFile(path("handling.cfg"));
+    const std::string backup = readFile(path("handling.cfg.bak"));
+    if (handling == original) {
+      ++swapped;
+      EXPECT_EQ(backup, edited);
+      // Only a kill that cannot be held ends the run after the swap.
+      EXPECT_TRUE(signal == SIGKILL || result.exitStatus == 0);
+    } else {
+      EXPECT_EQ(handling, edited);
+      EXPECT_EQ(backup, original);
+      EXPECT_TRUE(signal == SIGKILL || result.exitStatus == 128 + signal) << result.exitStatus;
+    }
+    EXPECT_TRUE(signal == SIGKILL || !exists("temp.cfg"));
+  }
+  unsetenv("VEHICLE_EDITOR_FAULT");
+  unsetenv("LD_PRELOAD");
+  EXPECT_GT(swapped, 0);
+  report("undo-kills", "Kills during undo: one at each of the " + std::to_string(moments) +
+                           " calls of a whole undo; both files whole after each.");
 }
 
 // A full file system: the game folder is a tmpfs too small for a second copy of the file.
@@ -230,6 +290,15 @@ TEST_F(EditorTest, InjectedFaults) {
        "vehicle-editor: could not write temp.cfg: could not read handling.cfg: Input/output "
        "error; handling.cfg was not changed.\n",
        false},
+      // No backup can be kept: the edit goes in place all the same.
+      {"rename-backup",
+       0,
+       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak\ncould not be "
+       "made (Input/output error).\n",
+       false,
+       nullptr,
+       {},
+       edited},
       // Locks as over NFS, with a temp.cfg left behind by an earlier run: no false refusal.
       {"flock:nfs", 0, "", false, leaveTempFile, {}, edited},
       {"flock:none", 0, "", false, leaveTempFile, {}, edited},
@@ -240,10 +309,13 @@ TEST_F(EditorTest, InjectedFaults) {
        false, nullptr, cpuLimit},
       {"rename",
        1,
-       "\nError deleting config.cfg: Input/output error\nvehicle-editor: handling.cfg was not "
-       "changed: Input/output error; the edited file is in temp.cfg, which could not be renamed "
-       "(every name up to handling.cfg.new.999 is taken): move it elsewhere before the editor "
-       "runs again.\n",
+       waitingEdits("handling.cfg.new, handling.cfg.new.2, handling.cfg.new.3 and 996 more",
+                    false) +
+           "\nError deleting config.cfg: Input/output error\nvehicle-editor: handling.cfg was not "
+           "changed: Input/output error; the edited file is in temp.cfg, which could not be "
+           "renamed "
+           "(every name up to handling.cfg.new.999 is taken): move it elsewhere before the editor "
+           "runs again.\n",
        false,
        takeEveryKeptName,
        {},
@@ -297,6 +369,10 @@ TEST_F(EditorTest, InjectedFaults) {
     EXPECT_EQ(result.exitStatus, c.exitStatus);
     EXPECT_EQ(readFile(path("handling.cfg")), c.after.empty() ? originalFile() : c.after);
     EXPECT_EQ(exists("temp.cfg"), c.tempLeft);
+    // A backup made for an edit that did not go in place is no second name of handling.cfg.
+    struct stat info {};
+    stat(path("handling.cfg").c_str(), &info);
+    EXPECT_EQ(info.st_nlink, 1u);
     if (!c.prepare) {
       EXPECT_EQ(exists("handling.cfg.new"), c.editKept);
     }
@@ -1020,4 +1096,186 @@ TEST_F(EditorTest, CheckOnlyReads) {
     }
     EXPECT_FALSE(exists("temp.cfg"));
   }
+}
+
+// Attacks on undo: a backup that is no file to put back, output that would land in either file,
+// another program at the last instant, a file system without a name exchange, a folder the user
+// may not write. Whatever happens, handling.cfg and handling.cfg.bak are each whole, and swapped
+// only when undo says it is done.
+TEST_F(EditorTest, UndoUnderAttack) {
+  SKIP_UNDER_WINE("links, output redirection and faults of the Linux build");
+  const std::string edited = fileWithLine(3, kInfernusBrakes);
+  const std::string secret = (root_ / "secret.cfg").string();
+  const std::string notChanged = "; handling.cfg was not changed.\n";
+  const std::string changed =
+      "vehicle-editor: another program changed handling.cfg or handling.cfg.bak during the "
+      "undo" +
+      notChanged;
+  Limits intoHandling;
+  intoHandling.appendOutputTo = path("handling.cfg");
+  intoHandling.appended = 1;
+  Limits intoBackup;
+  intoBackup.appendOutputTo = path("handling.cfg.bak");
+  intoBackup.appended = 1;
+  const struct {
+    const char* name;
+    const char* fault;  // nullptr: none
+    std::function<void()> prepare;
+    std::vector<std::string> arguments;
+    Limits limits;
+    std::string err;
+    int exitStatus;
+    std::string handlingAfter;
+    std::string backupAfter;
+  } cases[] = {
+      {"a backup that is a symbolic link",
+       nullptr,
+       [&] {
+         fs::remove(path("handling.cfg.bak"));
+         writeFile(secret, "SECRET 1 2 3\r\n");
+         fs::create_symlink(secret, path("handling.cfg.bak"));
+       },
+       {"undo"},
+       {},
+       "vehicle-editor: handling.cfg.bak is a symbolic link, which undo never puts in place" +
+           notChanged,
+       1,
+       edited,
+       "SECRET 1 2 3\r\n"},
+      {"a backup that is a folder",
+       nullptr,
+       [&] {
+         fs::remove(path("handling.cfg.bak"));
+         fs::create_directory(path("handling.cfg.bak"));
+       },
+       {"undo", "--dry-run"},
+       {},
+       "vehicle-editor: handling.cfg.bak is not a file" + notChanged,
+       1,
+       edited,
+       ""},
+      {"no handling.cfg",
+       nullptr,
+       [&] { fs::remove(path("handling.cfg")); },
+       {"undo"},
+       {},
+       "vehicle-editor: it looked for handling.cfg in " + root_.string() +
+           "/game.\nStart the editor in the folder that holds handling.cfg.\n",
+       1,
+       "",
+       originalFile()},
+      {"undo >> handling.cfg",
+       nullptr,
+       nullptr,
+       {"undo"},
+       intoHandling,
+       "vehicle-editor: standard output or standard error goes into handling.cfg" + notChanged,
+       1,
+       edited,
+       originalFile()},
+      {"undo --dry-run >> handling.cfg.bak",
+       nullptr,
+       nullptr,
+       {"undo", "--dry-run"},
+       intoBackup,
+       "vehicle-editor: standard output or standard error goes into handling.cfg.bak" + notChanged,
+       1,
+       edited,
+       originalFile()},
+      {"the backup changed at the last instant",
+       "append-backup",
+       nullptr,
+       {"undo"},
+       {},
+       changed,
+       1,
+       edited,
+       originalFile() + "APPENDED 1 2 3\r\n"},
+      {"handling.cfg saved by another program at the last instant",
+       "new-handling",
+       nullptr,
+       {"undo"},
+       {},
+       changed,
+       1,
+       "RUMPO 1 2 3\r\n",
+       originalFile()},
+      {"no name exchange, no hard links",
+       "no-links",
+       nullptr,
+       {"undo"},
+       {},
+       "",
+       0,
+       originalFile(),
+       edited},
+      // The link is replaced by a file of its own; the file it led to keeps its bytes.
+      {"handling.cfg a symbolic link",
+       nullptr,
+       [&] {
+         fs::remove(path("handling.cfg"));
+         writeFile(secret, edited);
+         fs::create_symlink(secret, path("handling.cfg"));
+       },
+       {"undo"},
+       {},
+       "",
+       0,
+       originalFile(),
+       edited},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(path("handling.cfg.bak"));
+    writeFile(path("handling.cfg"), edited);
+    writeFile(path("handling.cfg.bak"), originalFile());
+    if (c.prepare) c.prepare();
+    if (c.fault) {
+      setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
+      setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+      setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
+    }
+    std::vector<std::string> command = editorCommand();
+    command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+    RunOptions options{{{"", nullptr, ""}}};
+    options.limits = c.limits;
+    const RunResult result = run(command, options);
+    unsetenv("VEHICLE_EDITOR_FAULT");
+    unsetenv("LD_PRELOAD");
+    EXPECT_EQ(result.err, reported(c.err));
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
+    EXPECT_EQ(exists("handling.cfg"), !c.handlingAfter.empty());
+    if (!c.handlingAfter.empty()) {
+      EXPECT_EQ(readFile(path("handling.cfg")), c.handlingAfter);
+    }
+    if (!c.backupAfter.empty()) {
+      EXPECT_EQ(readFile(path("handling.cfg.bak")), c.backupAfter);
+    }
+    EXPECT_FALSE(exists("temp.cfg"));
+    EXPECT_FALSE(exists("handling.cfg.new"));
+    EXPECT_FALSE(fs::is_symlink(path("handling.cfg")) && c.exitStatus == 0);
+    // A file a link led to is never changed.
+    if (fs::exists(secret)) {
+      EXPECT_NE(readFile(secret), originalFile());
+    }
+    fs::remove(secret);
+  }
+  // A folder the user may read but not write: nothing can be swapped there, and nothing is.
+  SKIP_UNLESS_ROOT_CAN_DROP_RIGHTS();
+  writeFile(path("handling.cfg"), edited);
+  writeFile(path("handling.cfg.bak"), originalFile());
+  openFoldersToNobody(fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                      fs::perms::others_read | fs::perms::others_exec);
+  std::vector<std::string> undo = editorCommand();
+  undo.push_back("undo");
+  const RunResult result = run(asNobody(undo), RunOptions{{{"", nullptr, ""}}});
+  EXPECT_EQ(
+      result.err,
+      reported("vehicle-editor: no change can be saved in this folder: Permission denied.\n"
+               "For a game under Program Files, start the editor as administrator, or copy "
+               "the game to a folder you may write to.\n") +
+          reported("vehicle-editor: could not create temp.cfg: Permission denied" + notChanged));
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(readFile(path("handling.cfg")), edited);
+  EXPECT_EQ(readFile(path("handling.cfg.bak")), originalFile());
 }

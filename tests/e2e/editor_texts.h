@@ -89,6 +89,15 @@ inline std::string reportedOnConsole(const std::string& lines) {
 }
 
 inline const std::string kDone = "\nEverything sucessfully done\n\n";
+// Said before the first prompt while edits that earlier runs kept are there: `names` as listed.
+inline std::string waitingEdits(const std::string& names, bool one) {
+  return std::string("vehicle-editor: ") +
+         (one ? "an earlier edit waits in " : "earlier edits wait in ") + names + ", kept when " +
+         (one ? "it" : "they") + " could not replace handling.cfg. To put " + (one ? "it" : "one") +
+         " in place, close the game and any program that has handling.cfg open, then rename " +
+         (one ? "it" : "that file") + " to handling.cfg; or delete " + (one ? "it" : "them") +
+         ".\n";
+}
 inline const std::string kInputEnded = reported(
     "vehicle-editor: the input ended before the editing was done; handling.cfg was not "
     "changed.\n");

@@ -3,6 +3,9 @@
 // at an exact moment. VEHICLE_EDITOR_FAULT names the fault:
 //   fsync, close   forcing temp.cfg to disk, or closing it, fails with EIO;
 //   rename         putting temp.cfg in place fails with EIO;
+//   rename-backup  giving the kept old file the name handling.cfg.bak fails with EIO;
+//   write-backup   writing a copy of the old file (where there are no hard links) fails with EIO;
+//   read-copy      reading the old file for that copy fails with EIO;
 //   read:N         the Nth and every later read of handling.cfg fails with EIO;
 //   append:N       right after the Nth read of handling.cfg, another program appends kAppended
 //                  to it;
@@ -22,10 +25,11 @@
 // and, for the last instants of a run and for other file systems:
 //   rewrite-temp   right before temp.cfg is forced to disk, another descriptor empties it and
 //                  writes as many NUL bytes;
-//   foreign-temp, append-temp
+//   foreign-temp, append-temp, append-backup
 //                  once the editor has given temp.cfg handling.cfg's owner and mode, right
 //                  before its last look at temp.cfg: another program's file takes the name
-//                  temp.cfg, or a line is appended to temp.cfg;
+//                  temp.cfg, a line is appended to temp.cfg, or a line is appended to
+//                  handling.cfg.bak;
 //   new-handling   right before temp.cfg is first put in place (rename or name exchange),
 //                  another program saves a new handling.cfg;
 //   exchanged:mv, exchanged:append, exchanged:rm
@@ -35,6 +39,7 @@
 //   no-links       as on exFAT: renameat2 knows no flags (EINVAL) and link() fails (EPERM);
 //   no-ctime       as on exFAT: stat, fstat and lstat give the time of last write as the change
 //                  time.
+// Faults may be combined, separated by commas, such as "no-links,log:PATH"; log and kill last.
 // The editor itself has no such seam and reads no environment variables.
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -79,13 +84,24 @@ const char* fault() {
   const char* name = std::getenv("VEHICLE_EDITOR_FAULT");
   return name ? name : "";
 }
+// Several faults may be named, separated by commas; log:PATH, kill:N:SIG last.
 bool is(const char* name) {
-  return std::strcmp(fault(), name) == 0;
+  const std::size_t length = std::strlen(name);
+  for (const char* item = fault(); item;
+       item = std::strchr(item, ',') ? std::strchr(item, ',') + 1 : nullptr) {
+    if (std::strncmp(item, name, length) == 0 && (item[length] == '\0' || item[length] == ','))
+      return true;
+  }
+  return false;
 }
-// The text after `prefix` when the fault starts with it, else nullptr.
+// The text after `prefix` when a fault starts with it, else nullptr.
 const char* after(const char* prefix) {
   const std::size_t length = std::strlen(prefix);
-  return std::strncmp(fault(), prefix, length) == 0 ? fault() + length : nullptr;
+  for (const char* item = fault(); item;
+       item = std::strchr(item, ',') ? std::strchr(item, ',') + 1 : nullptr) {
+    if (std::strncmp(item, prefix, length) == 0) return item + length;
+  }
+  return nullptr;
 }
 
 template <typename Function>
@@ -229,6 +245,8 @@ void afterMeta(int fd) {
     REAL(rename)("foreign.tmp", "temp.cfg");
   } else if (is("append-temp")) {
     writeWhole("temp.cfg", O_APPEND, "APPENDED 1 2 3\r\n");
+  } else if (is("append-backup")) {
+    writeWhole("handling.cfg.bak", O_APPEND, "APPENDED 1 2 3\r\n");
   }
 }
 
@@ -279,7 +297,23 @@ extern "C" int openat(int folder, const char* path, int flags, ...) {
   return openAt(folder, path, flags, mode);
 }
 
+extern "C" ssize_t read(int fd, void* buffer, std::size_t size) {
+  if (fd == STDIN_FILENO && is("input-eio")) {
+    errno = EIO;
+    return -1;
+  }
+  if (is("read-copy") && names(fd, "handling.cfg")) {
+    errno = EIO;
+    return -1;
+  }
+  return REAL(read)(fd, buffer, size);
+}
+
 extern "C" ssize_t write(int fd, const void* bytes, std::size_t size) {
+  if (is("write-backup") && names(fd, "handling.cfg.bak.tmp")) {
+    errno = EIO;
+    return -1;
+  }
   const long offset = isFollowed(fd) ? lseek(fd, 0, SEEK_CUR) : 0;
   const ssize_t done = REAL(write)(fd, bytes, size);
   noteWrite(fd, offset, bytes, done);
@@ -298,14 +332,6 @@ extern "C" std::size_t fwrite(const void* bytes, std::size_t size, std::size_t c
   if (fd == STDOUT_FILENO && memmem(bytes, size * count, "sucessfully done", 16)) note("said");
   noteWrite(fd, offset, bytes, static_cast<long>(done * size));
   return done;
-}
-
-extern "C" ssize_t read(int fd, void* buffer, std::size_t size) {
-  if (fd == STDIN_FILENO && is("input-eio")) {
-    errno = EIO;
-    return -1;
-  }
-  return REAL(read)(fd, buffer, size);
 }
 
 extern "C" int fsync(int fd) {
@@ -384,7 +410,8 @@ extern "C" int fclose(FILE* file) {
 
 extern "C" int rename(const char* from, const char* to) {
   beforeReplacing(from, to, 0);
-  if (is("rename")) {
+  if ((is("rename") && std::strcmp(from, "temp.cfg") == 0) ||
+      (is("rename-backup") && std::strcmp(to, "handling.cfg.bak") == 0)) {
     errno = EIO;
     return -1;
   }

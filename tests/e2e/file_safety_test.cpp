@@ -209,9 +209,15 @@ TEST_F(EditorTest, ReplacementRefused) {
   EXPECT_EQ(result.out.substr(result.out.size() - kAtFinalMenu.size() - 1), kAtFinalMenu + "\n");
   expectEditKept(result, "Operation not permitted");
   writeFile(path("handling.cfg.new"), "an earlier kept edit\r\n");
-  expectEditKept(run(asNobody(editorCommand()), RunOptions{{{"", nullptr, kEdit}}}),
-                 "Operation not permitted", "handling.cfg.new.2");
-  EXPECT_EQ(run(asNobody(editorCommand()), RunOptions{{{"", nullptr, "0\n"}}}).exitStatus, 0);
+  // The edit kept earlier is named before the first prompt.
+  RunResult second = run(asNobody(editorCommand()), RunOptions{{{"", nullptr, kEdit}}});
+  const std::string waiting = reported(waitingEdits("handling.cfg.new", true));
+  EXPECT_EQ(second.err.substr(0, waiting.size()), waiting);
+  second.err.erase(0, waiting.size());
+  expectEditKept(second, "Operation not permitted", "handling.cfg.new.2");
+  const RunResult third = run(asNobody(editorCommand()), RunOptions{{{"", nullptr, "0\n"}}});
+  EXPECT_EQ(third.err, reported(waitingEdits("handling.cfg.new, handling.cfg.new.2", false)));
+  EXPECT_EQ(third.exitStatus, 0);
   EXPECT_EQ(readFile(path("handling.cfg.new")), "an earlier kept edit\r\n");
   EXPECT_EQ(readFile(path("handling.cfg.new.2")), fileWithLine(3, kInfernusBrakes));
 }
@@ -358,21 +364,30 @@ TEST_F(EditorTest, SecondEditorInTheSameFolder) {
     chmod(path("handling.cfg").c_str(), 0666);
     // The first editor's files are its owner's alone.
     const mode_t mask = umask(unreadable ? 0077 : 0022);
+    // An undo is refused the same way.
+    writeFile(path("handling.cfg.bak"), "an earlier backup\r\n");
+    chmod(path("handling.cfg.bak").c_str(), 0666);
     RunResult second;
+    RunResult secondUndo;
     const RunResult first =
         run(unlockable ? asNobody(editorCommand()) : editorCommand(), editWithPauseAtFinalMenu([&] {
               umask(mask);
-              const auto command = kind > 0 ? asNobody(editorCommand()) : editorCommand();
+              auto command = kind > 0 ? asNobody(editorCommand()) : editorCommand();
               second = runProgram(command, path(""), (root_ / "second").string(),
                                   RunOptions{{{"", nullptr, "2 RUMPO 0\n"}}});
+              command.push_back("undo");
+              secondUndo = runProgram(command, path(""), (root_ / "second").string(), {});
             }));
     umask(mask);
-    EXPECT_EQ(foldCrLf(second.out), "");
-    // Written out in full once, one line into a file.
-    EXPECT_EQ(foldCrLf(second.err),
-              "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder; "
-              "handling.cfg was not changed.\n");
-    EXPECT_EQ(second.exitStatus, 1);
+    for (const RunResult& refused : {second, secondUndo}) {
+      EXPECT_EQ(foldCrLf(refused.out), "");
+      // Written out in full once, one line into a file.
+      EXPECT_EQ(foldCrLf(refused.err),
+                "vehicle-editor: another vehicle-editor is editing handling.cfg in this folder; "
+                "handling.cfg was not changed.\n");
+      EXPECT_EQ(refused.exitStatus, 1);
+    }
+    EXPECT_EQ(readFile(path("handling.cfg.bak")), originalFile());
     EXPECT_EQ(first.err, "");
     EXPECT_EQ(first.exitStatus, 0);
     EXPECT_EQ(readFile(path("handling.cfg")), fileWithLine(3, kInfernusBrakes));
@@ -506,4 +521,107 @@ TEST_F(EditorTest, CommandsWaitForAnotherEditor) {
               value + "\n")
         << vehicle;
   EXPECT_FALSE(exists("temp.cfg"));
+}
+
+// Every replacement keeps the file it replaced as handling.cfg.bak, its bytes and mode, in place
+// of an older backup; where the file system has no hard links (exFAT) as a copy. When no backup
+// can be made the edit goes in place all the same, with one note saying why.
+TEST_F(EditorTest, BackupOfEveryReplacement) {
+  const std::string edited = fileWithLine(3, kInfernusBrakes);
+  const struct {
+    const char* name;
+    const char* fault;  // for the preloaded library; nullptr: none
+    std::function<void()> prepare;
+    std::vector<std::string> edits;
+    std::string backup;  // empty: no backup file
+    std::string err;
+  } cases[] = {
+      {"one edit", nullptr, nullptr, {kEdit}, originalFile(), ""},
+      {"two edits: the file the second one replaced", nullptr, nullptr, {kEdit, kEdit}, edited, ""},
+      {"no hard links, as on exFAT", "no-links", nullptr, {kEdit}, originalFile(), ""},
+      {"a symbolic link",
+       nullptr,
+       [this] {
+         writeFile((root_ / "linked.cfg").string(), originalFile());
+         chmod((root_ / "linked.cfg").c_str(), 0640);
+         fs::remove(path("handling.cfg"));
+         fs::create_symlink(root_ / "linked.cfg", path("handling.cfg"));
+       },
+       {kEdit},
+       originalFile(),
+       "vehicle-editor: handling.cfg was a symbolic link to " + (root_ / "linked.cfg").string() +
+           "; it is now a file of its own, and " + (root_ / "linked.cfg").string() +
+           " keeps the old file.\n"},
+      {"an older backup and a scratch copy left by a run that was cut off",
+       nullptr,
+       [this] {
+         writeFile(path("handling.cfg.bak"), "an older backup\r\n");
+         writeFile(path("handling.cfg.bak.tmp"), "left over\r\n");
+       },
+       {kEdit},
+       originalFile(),
+       ""},
+      // Left by a run killed between keeping the backup and the swap: no link of the user's.
+      {"a backup that is handling.cfg under a second name",
+       nullptr,
+       [this] { fs::create_hard_link(path("handling.cfg"), path("handling.cfg.bak")); },
+       {kEdit},
+       originalFile(),
+       ""},
+      {"a copy that cannot be written",
+       "no-links,write-backup",
+       nullptr,
+       {kEdit},
+       "",
+       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak\n"
+       "could not be made (Input/output error).\n"},
+      {"the old file cannot be read for its copy",
+       "no-links,read-copy",
+       nullptr,
+       {kEdit},
+       "",
+       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak\n"
+       "could not be made (Input/output error).\n"},
+      {"no backup can be made",
+       "rename-backup",
+       nullptr,
+       {kEdit},
+       "",
+       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak\n"
+       "could not be made (Input/output error).\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const bool posixOnly = c.fault != nullptr || c.prepare != nullptr;
+    if (posixOnly && underWine()) continue;
+    fs::remove(path("handling.cfg"));
+    fs::remove(path("handling.cfg.bak"));
+    writeFile(path("handling.cfg"), originalFile());
+    chmod(path("handling.cfg").c_str(), 0640);
+    if (c.prepare) c.prepare();
+    if (c.fault) {
+      setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
+      setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+      setenv("VEHICLE_EDITOR_FAULT", c.fault, 1);
+    }
+    RunResult result;
+    for (const std::string& edit : c.edits)
+      result = run(edit);
+    unsetenv("VEHICLE_EDITOR_FAULT");
+    unsetenv("LD_PRELOAD");
+    EXPECT_EQ(result.err, reported(c.err));
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(readFile(path("handling.cfg")), edited);
+    EXPECT_FALSE(exists("handling.cfg.bak.tmp"));
+    if (c.backup.empty()) {
+      EXPECT_FALSE(exists("handling.cfg.bak"));
+      continue;
+    }
+    EXPECT_EQ(readFile(path("handling.cfg.bak")), c.backup);
+    // A file of its own, never a link that leads where handling.cfg led.
+    EXPECT_FALSE(fs::is_symlink(path("handling.cfg.bak")));
+    if (!underWine()) {
+      EXPECT_EQ(mode("handling.cfg.bak"), 0640u);
+    }
+  }
 }

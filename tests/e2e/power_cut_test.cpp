@@ -99,100 +99,159 @@ TEST_F(EditorTest, PowerCutAtAnyMoment) {
     padding += "; padding line to make the file large\r\n";
   const std::string original = padding + originalFile();
   const std::string edited = padding + fileWithLine(3, kInfernusBrakes);
-  writeFile(path("handling.cfg"), original);
-  struct stat info {};
-  stat(path("handling.cfg").c_str(), &info);
-  const std::string log = (root_ / "calls.log").string();
-  setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
-  setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
-  setenv("VEHICLE_EDITOR_FAULT", ("log:" + log).c_str(), 1);
-  const RunResult result = run("1 INFERNUS R 2.5 0 0\n");
-  unsetenv("VEHICLE_EDITOR_FAULT");
-  unsetenv("LD_PRELOAD");
-  ASSERT_EQ(result.exitStatus, 0);
-  ASSERT_EQ(readFile(path("handling.cfg")), edited);
-
-  std::map<unsigned long, File> files{{info.st_ino, File{original, {}}}};
-  std::map<std::string, unsigned long> synced{{"handling.cfg", info.st_ino}};
-  std::vector<FolderChange> unsynced;
-  std::map<int, unsigned long> open;  // descriptor -> file; 0 for the folder
-  bool said = false;
-  long moments = 0;
-  long states = 0;
-  std::string failure;
-  // Every state a power cut can leave right after `call`.
-  const auto cutAfter = [&](const std::string& call) {
-    ++moments;
-    for (std::size_t kept = 0; kept <= unsynced.size(); ++kept) {
-      auto folder = synced;
-      for (std::size_t i = 0; i < kept; ++i)
-        applyTo(folder, unsynced[i]);
-      const auto named = folder.find("handling.cfg");
-      const std::vector<std::string> contents =
-          named == folder.end() ? std::vector<std::string>{} : afterCrash(files[named->second]);
-      states += contents.empty() ? 1 : static_cast<long>(contents.size());
-      if (contents.empty() && failure.empty()) failure = "no handling.cfg at all";
-      for (const std::string& content : contents) {
-        if (content == edited || (!said && content == original) || !failure.empty()) continue;
-        failure = content == original ? "the old file, after the editor said it was done"
-                                      : "a file of " + std::to_string(content.size()) +
-                                            " bytes, neither the old nor the edited one";
-      }
-      if (!failure.empty()) {
-        ADD_FAILURE() << "a power cut right after \"" << call.substr(0, 60) << "\" (call "
-                      << moments << ") can leave " << failure;
-        return false;
-      }
-    }
-    return true;
+  // handling.cfg and handling.cfg.bak before and after the run; an empty backup: none there, or
+  // whatever there is.
+  const struct {
+    const char* name;
+    const char* fault;  // besides the log
+    std::vector<std::string> arguments;
+    std::string before;
+    std::string backupBefore;
+    std::string after;
+    std::string backupAfter;
+  } cases[] = {
+      {"an edit", "", {}, original, "", edited, original},
+      {"an undo", "", {"undo"}, edited, original, original, edited},
+      // Without a name exchange or hard links, as on exFAT: copies.
+      {"an edit on exFAT", "no-links,", {}, original, "", edited, original},
+      {"an undo on exFAT", "no-links,", {"undo"}, edited, original, original, edited},
   };
-  std::ifstream calls(log);
-  std::string line;
-  cutAfter("the start");
-  while (std::getline(calls, line)) {
-    std::istringstream words(line);
-    std::string call;
-    int fd = -1;
-    words >> call;
-    if (call == "open") {
-      unsigned long file = 0;
-      int created = 0, truncated = 0, folder = 0;
-      std::string name;
-      words >> fd >> file >> created >> truncated >> folder >> name;
-      open[fd] = folder ? 0 : file;
-      if (created) unsynced.push_back(FolderChange{"create", name, "", file, 0});
-      if (truncated) files[file].pending.push_back(Change{true, 0, ""});
-    } else if (call == "write" || call == "truncate") {
-      Change change{call == "truncate", 0, ""};
-      std::string hex;
-      words >> fd >> change.offset >> hex;
-      change.bytes = fromHex(hex);
-      files[open[fd]].pending.push_back(change);
-    } else if (call == "sync") {
-      words >> fd;
-      if (open[fd] == 0) {
-        for (const FolderChange& change : unsynced)
-          applyTo(synced, change);
-        unsynced.clear();
-      } else {
-        File& file = files[open[fd]];
-        for (const Change& change : file.pending)
-          file.synced = applied(file.synced, change);
-        file.pending.clear();
-      }
-    } else if (call == "rename" || call == "link" || call == "unlink") {
-      FolderChange change{call, "", "", 0, 0};
-      words >> change.from >> change.to >> change.flags;
-      unsynced.push_back(change);
-    } else if (call == "said") {
-      said = true;
+  std::string figures;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(path("handling.cfg.bak"));
+    fs::remove(path("handling.cfg.new"));
+    const std::string log = (root_ / (std::string(c.name) + ".log")).string();
+    writeFile(path("handling.cfg"), c.before);
+    if (!c.backupBefore.empty()) writeFile(path("handling.cfg.bak"), c.backupBefore);
+    struct stat info {};
+    stat(path("handling.cfg").c_str(), &info);
+    struct stat backupInfo {};
+    stat(path("handling.cfg.bak").c_str(), &backupInfo);
+    setenv("LD_PRELOAD", VEHICLE_EDITOR_FAULT_SHIM, 1);
+    setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+    setenv("VEHICLE_EDITOR_FAULT", (c.fault + ("log:" + log)).c_str(), 1);
+    std::vector<std::string> command = editorCommand();
+    command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+    const RunResult result = run(command, RunOptions{{{"", nullptr, "1 INFERNUS R 2.5 0 0\n"}}});
+    unsetenv("VEHICLE_EDITOR_FAULT");
+    unsetenv("LD_PRELOAD");
+    ASSERT_EQ(result.exitStatus, 0);
+    ASSERT_EQ(readFile(path("handling.cfg")), c.after);
+    ASSERT_EQ(readFile(path("handling.cfg.bak")), c.backupAfter);
+
+    std::map<unsigned long, File> files{{info.st_ino, File{c.before, {}}}};
+    std::map<std::string, unsigned long> synced{{"handling.cfg", info.st_ino}};
+    if (!c.backupBefore.empty()) {
+      files[backupInfo.st_ino] = File{c.backupBefore, {}};
+      synced["handling.cfg.bak"] = backupInfo.st_ino;
     }
-    if (!cutAfter(line)) break;
+    std::vector<FolderChange> unsynced;
+    std::map<int, unsigned long> open;  // descriptor -> file; 0 for the folder
+    bool said = false;
+    long moments = 0;
+    long states = 0;
+    std::string failure;
+    // Whether the file `name` names in `folder` is `expected` in every state a crash can leave.
+    const auto always = [&](const std::map<std::string, unsigned long>& folder,
+                            const std::string& name, const std::string& expected) {
+      const auto named = folder.find(name);
+      if (named == folder.end()) return false;
+      for (const std::string& content : afterCrash(files[named->second])) {
+        if (content != expected) return false;
+      }
+      return true;
+    };
+    // Every state a power cut can leave right after `call`.
+    const auto cutAfter = [&](const std::string& call) {
+      ++moments;
+      for (std::size_t kept = 0; kept <= unsynced.size(); ++kept) {
+        auto folder = synced;
+        for (std::size_t i = 0; i < kept; ++i)
+          applyTo(folder, unsynced[i]);
+        const auto named = folder.find("handling.cfg");
+        const std::vector<std::string> contents =
+            named == folder.end() ? std::vector<std::string>{} : afterCrash(files[named->second]);
+        states += contents.empty() ? 1 : static_cast<long>(contents.size());
+        if (contents.empty() && failure.empty()) failure = "no handling.cfg at all";
+        for (const std::string& content : contents) {
+          if (!failure.empty()) break;
+          // The new file in place: the old one must be the backup, whole. The old file still
+          // in place: an earlier backup must still be there, whole.
+          if (content == c.after) {
+            if (!always(folder, "handling.cfg.bak", c.backupAfter))
+              failure = "the new file, and no handling.cfg.bak that is the old file";
+            continue;
+          }
+          // Or, where it had to give way, a copy kept as handling.cfg.new, which every later
+          // run names.
+          if (!said && content == c.before) {
+            if (!c.backupBefore.empty() && !always(folder, "handling.cfg.bak", c.backupBefore) &&
+                !always(folder, "handling.cfg.new", c.backupBefore))
+              failure = "the old file, and the earlier handling.cfg.bak lost";
+            continue;
+          }
+          failure = content == c.before ? "the old file, after the editor said it was done"
+                                        : "a file of " + std::to_string(content.size()) +
+                                              " bytes, neither the old nor the new one";
+        }
+        if (!failure.empty()) {
+          ADD_FAILURE() << "a power cut right after \"" << call.substr(0, 60) << "\" (call "
+                        << moments << ") can leave " << failure;
+          return false;
+        }
+      }
+      return true;
+    };
+    std::ifstream calls(log);
+    std::string line;
+    cutAfter("the start");
+    while (std::getline(calls, line)) {
+      std::istringstream words(line);
+      std::string call;
+      int fd = -1;
+      words >> call;
+      if (call == "open") {
+        unsigned long file = 0;
+        int created = 0, truncated = 0, folder = 0;
+        std::string name;
+        words >> fd >> file >> created >> truncated >> folder >> name;
+        open[fd] = folder ? 0 : file;
+        if (created) unsynced.push_back(FolderChange{"create", name, "", file, 0});
+        if (truncated) files[file].pending.push_back(Change{true, 0, ""});
+      } else if (call == "write" || call == "truncate") {
+        Change change{call == "truncate", 0, ""};
+        std::string hex;
+        words >> fd >> change.offset >> hex;
+        change.bytes = fromHex(hex);
+        files[open[fd]].pending.push_back(change);
+      } else if (call == "sync") {
+        words >> fd;
+        if (open[fd] == 0) {
+          for (const FolderChange& change : unsynced)
+            applyTo(synced, change);
+          unsynced.clear();
+        } else {
+          File& file = files[open[fd]];
+          for (const Change& change : file.pending)
+            file.synced = applied(file.synced, change);
+          file.pending.clear();
+        }
+      } else if (call == "rename" || call == "link" || call == "unlink") {
+        FolderChange change{call, "", "", 0, 0};
+        words >> change.from >> change.to >> change.flags;
+        unsynced.push_back(change);
+      } else if (call == "said") {
+        said = true;
+      }
+      if (!cutAfter(line)) break;
+    }
+    EXPECT_TRUE(said) << "the editor never said \"Everything sucessfully done\"";
+    figures += std::string(figures.empty() ? "Power cuts: " : "; ") + std::to_string(states) +
+               " crash states at " + std::to_string(moments) + " moments of " + c.name;
   }
-  EXPECT_TRUE(said) << "the editor never said \"Everything sucessfully done\"";
   std::ofstream(std::string(VEHICLE_EDITOR_REPORT_DIR) + "/power.txt")
-      << "Power cuts: " << states << " crash states at " << moments << " moments of an edit of a "
-      << original.size() / 1024
-      << " KiB file; handling.cfg was the old or the edited file in each, and the edited file "
-         "in each after \"Everything sucessfully done\".\n";
+      << figures << " of a " << original.size() / 1024
+      << " KiB file; handling.cfg was the old or the new file in each, the old file the backup "
+         "beside the new one, and the new file in each after \"Everything sucessfully done\".\n";
 }

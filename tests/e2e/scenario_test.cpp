@@ -174,6 +174,7 @@ TEST_F(EditorTest, Scenarios) {
     const std::string before =
         scenario.handlingBefore.empty() ? originalFile() : scenario.handlingBefore;
     writeFile(path("handling.cfg"), before);
+    fs::remove(path("handling.cfg.bak"));
     const RunResult result = run(scenario.input);
     EXPECT_EQ(result.out, scenario.out);
     EXPECT_EQ(result.err, scenario.err);
@@ -181,6 +182,12 @@ TEST_F(EditorTest, Scenarios) {
     const std::string expected = scenario.handlingAfter.empty() ? before : scenario.handlingAfter;
     EXPECT_EQ(readFile(path("handling.cfg")), expected);
     EXPECT_FALSE(exists("temp.cfg"));
+    // The file an edit replaced is kept; a run that edits nothing keeps nothing.
+    if (scenario.handlingAfter.empty()) {
+      EXPECT_FALSE(exists("handling.cfg.bak"));
+    } else {
+      EXPECT_EQ(readFile(path("handling.cfg.bak")), before);
+    }
   }
 }
 
@@ -328,7 +335,7 @@ TEST_F(EditorTest, HelpAndVersionTouchNoFile) {
            {" list\n", " show NAME\n", " set [--force] [--dry-run] NAME",
             " preset [--dry-run] supercar|superbike|rhino NAME", " [FOLDER/handling.cfg]\n",
             " get NAME CODE...\n", " apply [--force] [--dry-run] [FILE]\n", "-C FOLDER", "--wait",
-            "  --  ends the options", " check\n"})
+            "  --  ends the options", " check\n", " undo [--dry-run]\n"})
         EXPECT_NE(result.out.find(usage), std::string::npos) << usage;
       std::size_t lines = 0;
       for (std::size_t start = 0, end; (end = result.out.find('\n', start)) != std::string::npos;
@@ -881,4 +888,166 @@ TEST_F(EditorTest, DroppedHandlingFile) {
   EXPECT_FALSE(exists("temp.cfg"));
   EXPECT_EQ(readFile((root_ / "handling.cfg").string()), "INFERNUS in the starting folder\r\n");
   EXPECT_FALSE(fs::exists(root_ / "temp.cfg"));
+}
+
+// undo puts handling.cfg.bak back and keeps the file it replaces as the backup, so that a second
+// undo redoes; it prints each value it changes back, as set does. Without a backup it says so.
+TEST_F(EditorTest, Undo) {
+  const std::string edited = fileWithLine(3, kInfernusBrakes);
+  std::string folder = path("");
+  folder.pop_back();
+  if (underWine()) {
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    folder = "Z:" + folder;
+  }
+  const std::string noBackup = "vehicle-editor: there is no handling.cfg.bak in " + folder +
+                               " to put back; handling.cfg was not changed.\n";
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string out;
+    std::string err;
+    int exitStatus;
+    std::string handlingAfter;
+    std::string backupAfter;  // empty: there is none
+  } steps[] = {
+      {"undo before any edit", {"undo"}, "", noBackup, 1, originalFile(), ""},
+      {"undo --dry-run before any edit",
+       {"undo", "--dry-run"},
+       "",
+       noBackup,
+       1,
+       originalFile(),
+       ""},
+      {"an edit",
+       {"set", "INFERNUS", "R=2.5"},
+       "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n" + kDone,
+       "",
+       0,
+       edited,
+       originalFile()},
+      {"undo --dry-run",
+       {"undo", "--dry-run"},
+       "INFERNUS: fBrakeDeceleration 2.5 -> 9.0\nDry run: handling.cfg was not changed.\n",
+       "",
+       0,
+       edited,
+       originalFile()},
+      {"undo",
+       {"undo"},
+       "INFERNUS: fBrakeDeceleration 2.5 -> 9.0\n" + kDone,
+       "",
+       0,
+       originalFile(),
+       edited},
+      {"undo again, which redoes",
+       {"undo"},
+       "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n" + kDone,
+       "",
+       0,
+       edited,
+       originalFile()},
+      {"undo takes no more words",
+       {"undo", "INFERNUS"},
+       "",
+       usage("undo takes nothing more, but got \"INFERNUS\""),
+       2,
+       edited,
+       originalFile()},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.name);
+    const RunResult result = run(withArguments(step.arguments), kAnswersThatWouldEdit);
+    EXPECT_EQ(result.out, step.out);
+    EXPECT_EQ(result.err, reported(step.err));
+    EXPECT_EQ(result.exitStatus, step.exitStatus);
+    EXPECT_EQ(readFile(path("handling.cfg")), step.handlingAfter);
+    EXPECT_EQ(exists("handling.cfg.bak"), !step.backupAfter.empty());
+    if (!step.backupAfter.empty()) {
+      EXPECT_EQ(readFile(path("handling.cfg.bak")), step.backupAfter);
+    }
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
+}
+
+// An edit that an earlier run kept because it could not replace handling.cfg is named, with how
+// to put it in place, before the first prompt of every run that edits; never by one that only
+// looks.
+TEST_F(EditorTest, WaitingEditIsNamedBeforeTheFirstPrompt) {
+  const struct {
+    const char* name;
+    std::vector<std::string> kept;
+    std::vector<std::string> arguments;
+    std::string note;
+  } cases[] = {
+      {"the menus", {"handling.cfg.new"}, {}, waitingEdits("handling.cfg.new", true)},
+      {"set, with a numbered one",
+       {"handling.cfg.new.7"},
+       {"set", "RUMPO", "B=1"},
+       waitingEdits("handling.cfg.new.7", true)},
+      {"five",
+       {"handling.cfg.new", "handling.cfg.new.2", "handling.cfg.new.3", "handling.cfg.new.4",
+        "handling.cfg.new.999"},
+       {"undo"},
+       waitingEdits("handling.cfg.new, handling.cfg.new.2, handling.cfg.new.3 and 2 more", false)},
+      {"a folder of that name is no edit", {}, {}, ""},
+      {"list only looks", {"handling.cfg.new"}, {"list"}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const fs::directory_entry& entry : fs::directory_iterator(root_ / "game"))
+      fs::remove_all(entry.path());
+    writeFile(path("handling.cfg"), originalFile());
+    writeFile(path("handling.cfg.bak"), originalFile());
+    fs::create_directory(path("handling.cfg.new.5"));
+    for (const std::string& name : c.kept)
+      writeFile(path(name), "a kept edit\r\n");
+    RunOptions options{{{"", nullptr, "0\n"}}};
+    // Both streams into one file, in the order written.
+    options.limits.appendOutputTo = (root_ / "console.txt").string();
+    writeFile((root_ / "console.txt").string(), "");
+    run(withArguments(c.arguments), options);
+    const std::string console = foldCrLf(readFile((root_ / "console.txt").string()));
+    const std::string note = reported(c.note);
+    EXPECT_EQ(console.substr(0, note.size()), note);
+    // Said once, and only where there is something to say.
+    EXPECT_EQ(console.find("earlier edit", note.size()), std::string::npos);
+  }
+}
+
+// handling.cfg.bak dropped on the program: what putting it back changes, then a prompt; only
+// "yes" puts it back, as undo does.
+TEST_F(EditorTest, DroppedBackupFile) {
+  const std::string edited = fileWithLine(3, kInfernusBrakes);
+  const std::string dropped = underWine() ? "Z:" + (root_ / "game" / "HANDLING.CFG.BAK").string()
+                                          : (root_ / "game" / "handling.cfg.bak").string();
+  std::string argument = dropped;
+  if (underWine()) std::replace(argument.begin(), argument.end(), '/', '\\');
+  const std::string shown =
+      "INFERNUS: fBrakeDeceleration 2.5 -> 9.0\n\nType yes and press "
+      "Enter to put handling.cfg.bak back: ";
+  const struct {
+    const char* input;
+    std::string out;
+    std::string err;
+    int exitStatus;
+    bool putBack;
+  } cases[] = {
+      {"yes\n", shown + kDone, "", 0, true},
+      {"y\n", shown + "\nNothing was changed.\n", "", 0, false},
+      {"", shown + "\n", kInputEnded, 1, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    writeFile(path("handling.cfg"), edited);
+    writeFile(path("handling.cfg.bak"), originalFile());
+    RunResult result = runProgram(withArguments({argument}), root_.string(), root_.string(),
+                                  RunOptions{{{"", nullptr, c.input}}});
+    EXPECT_EQ(foldCrLf(result.out), c.out);
+    EXPECT_EQ(foldCrLf(result.err), c.err);
+    EXPECT_EQ(result.exitStatus, c.exitStatus);
+    EXPECT_EQ(readFile(path("handling.cfg")), c.putBack ? originalFile() : edited);
+    EXPECT_EQ(readFile(path("handling.cfg.bak")), c.putBack ? edited : originalFile());
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
 }
