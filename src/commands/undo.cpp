@@ -17,9 +17,6 @@
 
 namespace {
 
-const std::string kHandling = kHandlingFileName;
-const std::string kBackup = kBackupFileName;
-
 // The lines of `bytes` without their line ends (LF, or CR LF), and without a byte-order mark.
 std::vector<std::string_view> splitLines(std::string_view bytes) {
   if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark)
@@ -107,12 +104,14 @@ bool readFile(const char* name, std::string* bytes, platform::FileStamp* stamp,
 // Why there is no backup to put back; empty when there is one.
 std::string whyNoBackup() {
   if (platform::linksOf(kBackupFileName).symbolic)
-    return kBackup + " is a symbolic link, which undo never puts in place";
+    return std::string(kBackupFileName) + " is a symbolic link, which undo never puts in place";
   platform::FileStamp stamp;
   std::string error;
   if (!platform::stampOf(kBackupFileName, &stamp, &error))
-    return "there is no " + kBackup + " in " + platform::currentFolder() + " to put back";
-  if (!platform::isExistingFile(kBackupFileName)) return kBackup + " is not a file";
+    return "there is no " + std::string(kBackupFileName) + " in " + platform::currentFolder() +
+           " to put back";
+  if (!platform::isExistingFile(kBackupFileName))
+    return std::string(kBackupFileName) + " is not a file";
   return {};
 }
 
@@ -133,7 +132,8 @@ bool unchanged(const char* name, const platform::FileStamp& stamp) {
 }
 
 std::string changedDuringUndo() {
-  return "another program changed " + kHandling + " or " + kBackup + " during the undo";
+  return "another program changed " + std::string(kHandlingFileName) + " or " +
+         std::string(kBackupFileName) + " during the undo";
 }
 
 enum class Swap { swapped, unsupported, failed, changed, stuck };
@@ -197,18 +197,18 @@ void replaceWithCopy(const std::string& restored, const platform::FileStamp& bac
   std::string error;
   if (!keepUnderFreeName(&kept, &error)) {
     discardTempFile();
-    reportNotChanged("could not keep a copy of " + kBackup + ": " + error);
+    reportNotChanged("could not keep a copy of " + std::string(kBackupFileName) + ": " + error);
     return;
   }
   if (!platform::keepBackup(kHandlingFileName, kBackupFileName, kBackupScratchName, &error)) {
-    reportNote("no backup of the old file was kept, since " + kBackup + " could not be made (" +
-               error + ")");
+    reportNote("no backup of the old file was kept, since " + std::string(kBackupFileName) +
+               " could not be made (" + error + ")");
   }
   bool exists = false;
   if (!platform::renameFile(tempLock, kept.c_str(), kHandlingFileName, true, &exists, &error)) {
     exitStatus = 1;
-    reportNote(kHandling + " was not changed: " + error + "; the file to put back was kept as " +
-               kept);
+    reportNote(std::string(kHandlingFileName) + " was not changed: " + error +
+               "; the file to put back was kept as " + kept);
     releaseTempFile();
     return;
   }
@@ -219,7 +219,9 @@ void replaceWithCopy(const std::string& restored, const platform::FileStamp& bac
 }  // namespace
 
 std::string describeUndo(std::string_view current, std::string_view restored) {
-  if (current == restored) return kBackup + " is the same as " + kHandling + "\n";
+  if (current == restored)
+    return std::string(kBackupFileName) + " is the same as " + std::string(kHandlingFileName) +
+           "\n";
   const std::vector<std::string_view> was = splitLines(current);
   const std::vector<std::string_view> back = splitLines(restored);
   std::string text;
@@ -236,7 +238,7 @@ std::string describeUndo(std::string_view current, std::string_view restored) {
       if (name.empty() || backByName.at(name).data() != back[i].data()) continue;
       const auto found = wasByName.find(name);
       if (found == wasByName.end()) {
-        text += std::string(name) + ": only in " + kBackup + "\n";
+        text += std::string(name) + ": only in " + std::string(kBackupFileName) + "\n";
       } else if (found->second != back[i]) {
         text += describeLine(i + 1, found->second, back[i]);
       }
@@ -244,12 +246,13 @@ std::string describeUndo(std::string_view current, std::string_view restored) {
     for (const std::string_view line : was) {
       const std::string_view name = vehicleOf(line);
       if (!name.empty() && wasByName.at(name).data() == line.data() && backByName.count(name) == 0)
-        text += std::string(name) + ": not in " + kBackup + "\n";
+        text += std::string(name) + ": not in " + std::string(kBackupFileName) + "\n";
     }
-    text += kHandling + " has " + std::to_string(was.size()) + " lines, " + kBackup + " " +
-            std::to_string(back.size()) + "\n";
+    text += std::string(kHandlingFileName) + " has " + std::to_string(was.size()) + " lines, " +
+            std::string(kBackupFileName) + " " + std::to_string(back.size()) + "\n";
   }
-  if (text.empty()) text = kBackup + " differs only in its line ends or byte-order mark\n";
+  if (text.empty())
+    text = std::string(kBackupFileName) + " differs only in its line ends or byte-order mark\n";
   return text;
 }
 
@@ -291,7 +294,8 @@ bool prepareUndo(bool dryRun, int* status) {
     *status = 1;
     return true;
   }
-  std::cout << describeUndo(current, restored) << "Dry run: " << kHandling << " was not changed.\n";
+  std::cout << describeUndo(current, restored) << "Dry run: " << std::string(kHandlingFileName)
+            << " was not changed.\n";
   *status = 0;
   if (!std::cout.flush()) {
     writeReport("vehicle-editor: could not write the output: " + platform::lastErrorText() + ".\n");
@@ -306,10 +310,10 @@ void runUndo() {
   std::string error;
   platform::FileStamp backupStamp;
   if (!readAll(handlingIn.file(), &current, &error))
-    abandonRun("could not read " + kHandling + ": " + error);
+    abandonRun("could not read " + std::string(kHandlingFileName) + ": " + error);
   handlingIn.close();
   if (!readFile(kBackupFileName, &restored, &backupStamp, &error))
-    abandonRun("could not read " + kBackup + ": " + error);
+    abandonRun("could not read " + std::string(kBackupFileName) + ": " + error);
   // The name may have become a link since the run began.
   const std::string why = whyNoBackup();
   if (!why.empty()) abandonRun(why);
@@ -320,7 +324,8 @@ void runUndo() {
   // Started by dropping the backup on the program, maybe by mistake: only a typed word goes on.
   // The files stay locked and stamped while the user decides.
   if (commandLineUndo == kUndoAfterConfirmation) {
-    std::cout << "\nType yes and press Enter to put " << kBackup << " back: " << std::flush;
+    std::cout << "\nType yes and press Enter to put " << std::string(kBackupFileName)
+              << " back: " << std::flush;
     if (readWord() != "yes") {
       discardTempFile();
       std::cout << "\nNothing was changed.\n";
@@ -338,7 +343,8 @@ void runUndo() {
       return;
     case Swap::failed:
       discardTempFile();
-      reportNotChanged("could not swap " + kHandling + " and " + kBackup + ": " + error);
+      reportNotChanged("could not swap " + std::string(kHandlingFileName) + " and " +
+                       std::string(kBackupFileName) + ": " + error);
       return;
     case Swap::changed:
       discardTempFile();

@@ -25,13 +25,14 @@
 // and, for the last instants of a run and for other file systems:
 //   rewrite-temp   right before temp.cfg is forced to disk, another descriptor empties it and
 //                  writes as many NUL bytes;
-//   foreign-temp, append-temp, append-backup
+//   foreign-temp, append-temp
 //                  once the editor has given temp.cfg handling.cfg's owner and mode, right
 //                  before its last look at temp.cfg: another program's file takes the name
-//                  temp.cfg, a line is appended to temp.cfg, or a line is appended to
+//                  temp.cfg, or a line is appended to temp.cfg;
+//   new-handling, append-backup
+//                  right before temp.cfg is first put in place (rename or name exchange),
+//                  another program saves a new handling.cfg, or a line is appended to
 //                  handling.cfg.bak;
-//   new-handling   right before temp.cfg is first put in place (rename or name exchange),
-//                  another program saves a new handling.cfg;
 //   exchanged:mv, exchanged:append, exchanged:rm
 //                  right after the names are exchanged (the editor descheduled there), another
 //                  program saves its own handling.cfg (kTheirs), appends kAppended to
@@ -233,6 +234,8 @@ void beforeReplacing(const char* from, const char* to, unsigned flags) {
   if (is("new-handling")) {
     writeWhole("theirs.tmp", O_TRUNC, kTheirs);
     REAL(rename)("theirs.tmp", "handling.cfg");
+  } else if (is("append-backup")) {
+    writeWhole("handling.cfg.bak", O_APPEND, "APPENDED 1 2 3\r\n");
   }
 }
 
@@ -245,8 +248,6 @@ void afterMeta(int fd) {
     REAL(rename)("foreign.tmp", "temp.cfg");
   } else if (is("append-temp")) {
     writeWhole("temp.cfg", O_APPEND, "APPENDED 1 2 3\r\n");
-  } else if (is("append-backup")) {
-    writeWhole("handling.cfg.bak", O_APPEND, "APPENDED 1 2 3\r\n");
   }
 }
 

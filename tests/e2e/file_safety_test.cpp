@@ -573,22 +573,22 @@ TEST_F(EditorTest, BackupOfEveryReplacement) {
        nullptr,
        {kEdit},
        "",
-       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak\n"
-       "could not be made (Input/output error).\n"},
+       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak could not be "
+       "made (Input/output error).\n"},
       {"the old file cannot be read for its copy",
        "no-links,read-copy",
        nullptr,
        {kEdit},
        "",
-       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak\n"
-       "could not be made (Input/output error).\n"},
+       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak could not be "
+       "made (Input/output error).\n"},
       {"no backup can be made",
        "rename-backup",
        nullptr,
        {kEdit},
        "",
-       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak\n"
-       "could not be made (Input/output error).\n"},
+       "vehicle-editor: no backup of the old file was kept, since handling.cfg.bak could not be "
+       "made (Input/output error).\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

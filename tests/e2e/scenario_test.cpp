@@ -921,7 +921,7 @@ TEST_F(EditorTest, Undo) {
        ""},
       {"an edit",
        {"set", "INFERNUS", "R=2.5"},
-       "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n" + kDone,
+       "INFERNUS: fBrakeDeceleration 9.0 -> 2.5\n",
        "",
        0,
        edited,
