@@ -74,7 +74,6 @@ int editsInPlace(const std::vector<VehicleEdit>& edits, int refusedStatus) {
     return 1;
   }
   if (!tempOut.isOpen()) {
-    handlingIn.close();
     reportNotChanged("could not create " + std::string(kTempFileName) + ": " + tempOutError);
     return 1;
   }

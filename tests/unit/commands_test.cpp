@@ -26,6 +26,20 @@ TEST(ClosestNames, TwoEditsAwayButNotThree) {
   EXPECT_EQ(closest.best(), (std::vector<std::string>{"INFERNO", "INFERN", "INFERNUSES"}));
 }
 
+// Two edits away is near enough, three is not; a name too long to compare edit by edit is
+// suggested only in another letter case.
+TEST(ClosestNames, UpToTwoEditsAndLongNamesByCaseAlone) {
+  ClosestNames closest("BIKE");
+  for (const char* name : {"BIKEXYZ", "BIKEXY"})
+    closest.consider(name);
+  EXPECT_EQ(closest.best(), (std::vector<std::string>{"BIKEXY"}));
+  const std::string longName(70, 'A');
+  ClosestNames longOne(longName);
+  longOne.consider(std::string(69, 'A') + "B");
+  longOne.consider(std::string(70, 'a'));
+  EXPECT_EQ(longOne.best(), (std::vector<std::string>{std::string(70, 'a')}));
+}
+
 TEST(ClosestNames, NothingForANameThatSharesNothing) {
   ClosestNames closest("X");
   for (const char* name : {"Y", "BIKE", "XYZW"})
@@ -196,6 +210,7 @@ TEST(ParseCommand, APathOfAHandlingFileAlone) {
   EXPECT_EQ(parseCommand({"C:handling.cfg"}, true, "\\/:").droppedFolder, "C:");
   EXPECT_EQ(parsed({"/handling.cfg"}).droppedFolder, "/");
   EXPECT_TRUE(parsed({"HANDLING.CFG"}).usageError);
+  EXPECT_TRUE(parseCommand({"C:\\game\\handling.cfx"}, true, "\\/:").usageError);
 }
 
 // A report is broken to fit a console only on a console; into a file or a pipe it stays one line.
