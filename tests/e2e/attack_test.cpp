@@ -510,6 +510,11 @@ TEST_F(EditorTest, AtTheWorstMoment) {
       // The request waits until the handler knows which temp.cfg to remove.
       {"stop-at-temp", 130, "vehicle-editor: stopped by SIGINT; handling.cfg was not changed.\n",
        originalFile(), "\n"},
+      // Saved as UTF-16 by another program between the first look and the lock: refused, and
+      // the run's temp.cfg removed.
+      {"utf16-at-temp", 1,
+       "vehicle-editor: handling.cfg is UTF-16 (\"Unicode\"); save it as ANSI or UTF-8.\n",
+       std::string("\xFF\xFER\0", 4), ""},
       // The request waits: the file is in place, and the run says so.
       {"stop-at-rename", 0, "", fileWithLine(3, kInfernusBrakes), kDone},
       {"grow-temp", 1,

@@ -11,6 +11,8 @@
 //                  to it;
 //   grow-temp      another program appends to temp.cfg just before the editor forces it to disk;
 //   stop-at-temp   Ctrl-C (SIGINT) comes the moment temp.cfg has been created;
+//   utf16-at-temp  another program saves handling.cfg as UTF-16 the moment temp.cfg has been
+//                  created;
 //   stop-at-rename Ctrl-C comes the moment a rename has put a file under handling.cfg;
 //   log:PATH       every call on the game folder (the current one) is written to PATH, one a
 //                  line: open, read, write with its bytes, sync, rename, link, unlink, truncate,
@@ -202,6 +204,11 @@ int opened(int fd, int flags, bool existed) {
                 isFolder ? "." : target + length + 1);
   note(text);
   if (created && is("stop-at-temp") && names(fd, "temp.cfg")) raise(SIGINT);
+  if (created && is("utf16-at-temp") && names(fd, "temp.cfg")) {
+    const int other = REAL(open)("handling.cfg", O_WRONLY | O_TRUNC | O_CLOEXEC, 0);
+    writeAll(other, "\xFF\xFER\0", 4);
+    REAL(close)(other);
+  }
   return fd;
 }
 
