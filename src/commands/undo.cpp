@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "commands/vehicle_access.h"
+#include "commands/vehicle_edits.h"
 #include "flow/console.h"
 #include "flow/replace_file.h"
 #include "flow/run_end.h"
@@ -179,11 +180,23 @@ bool keepUnderFreeName(std::string* name, std::string* error) {
   return false;
 }
 
+// Says that the backup is back: for the undo command the lines of what changed, and only now,
+// so that standard output never tells of a change that was not made; after a dropped backup,
+// whose changes were shown before the question, as the menus end.
+void sayUndone(const std::string& changes) {
+  if (commandLineUndo == kUndoAfterConfirmation) {
+    std::cout << "\nEverything sucessfully done\n" << '\n';
+  } else {
+    std::cout << changes;
+  }
+}
+
 // Where names cannot be swapped in one step: a copy of the backup, `restored`, is written and
 // forced to disk as temp.cfg, and takes a kept name, which no start-up removes and every edit
 // names; then handling.cfg is kept as the backup, and the copy put in its place. Whenever the
 // run stops, each of the two files is there, whole, under a name the user sees.
-void replaceWithCopy(const std::string& restored, const platform::FileStamp& backupStamp) {
+void replaceWithCopy(const std::string& restored, const platform::FileStamp& backupStamp,
+                     const std::string& changes) {
   tempOut.writeBytes(restored);
   closeFiles();
   if (tempComplete == 0) return;
@@ -213,7 +226,7 @@ void replaceWithCopy(const std::string& restored, const platform::FileStamp& bac
     return;
   }
   releaseTempFile();
-  std::cout << "\nEverything sucessfully done\n" << '\n';
+  sayUndone(changes);
 }
 
 }  // namespace
@@ -294,8 +307,7 @@ bool prepareUndo(bool dryRun, int* status) {
     *status = 1;
     return true;
   }
-  std::cout << describeUndo(current, restored) << "Dry run: " << std::string(kHandlingFileName)
-            << " was not changed.\n";
+  std::cout << asDryRun(describeUndo(current, restored));
   *status = 0;
   if (!std::cout.flush()) {
     writeReport("vehicle-editor: could not write the output: " + platform::lastErrorText() + ".\n");
@@ -319,12 +331,11 @@ void runUndo() {
   if (!why.empty()) abandonRun(why);
   if (tempLock == platform::kNoHandle)
     abandonRun("could not create " + std::string(kTempFileName) + ": " + tempOutError);
-  // Before anything changes: a run stopped later still shows what it was putting back.
-  std::cout << describeUndo(current, restored) << std::flush;
-  // Started by dropping the backup on the program, maybe by mistake: only a typed word goes on.
-  // The files stay locked and stamped while the user decides.
+  const std::string changes = describeUndo(current, restored);
+  // Started by dropping the backup on the program, maybe by mistake: what would change is shown,
+  // and only a typed word goes on. The files stay locked and stamped while the user decides.
   if (commandLineUndo == kUndoAfterConfirmation) {
-    std::cout << "\nType yes and press Enter to put " << std::string(kBackupFileName)
+    std::cout << changes << "\nType yes and press Enter to put " << std::string(kBackupFileName)
               << " back: " << std::flush;
     if (readWord() != "yes") {
       discardTempFile();
@@ -336,10 +347,10 @@ void runUndo() {
   platform::holdStopRequests();
   switch (swapWithBackup(backupStamp, &error)) {
     case Swap::swapped:
-      std::cout << "\nEverything sucessfully done\n" << '\n';
+      sayUndone(changes);
       break;
     case Swap::unsupported:
-      replaceWithCopy(restored, backupStamp);
+      replaceWithCopy(restored, backupStamp, changes);
       return;
     case Swap::failed:
       discardTempFile();

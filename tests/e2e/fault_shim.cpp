@@ -17,7 +17,7 @@
 //   log:PATH       every call on the game folder (the current one) is written to PATH, one a
 //                  line: open, read, write with its bytes, sync, rename, link, unlink, truncate,
 //                  close, owner and mode changes ("meta"), and "said" when standard output gets
-//                  "Everything sucessfully done";
+//                  "Everything sucessfully done" or a change line ("... old -> new");
 //   kill:N:SIG     signal SIG comes right after the Nth of the calls that log: would write;
 //   flock:nfs      locks behave as over NFS: an exclusive lock on a descriptor not open for
 //                  writing fails with EBADF;
@@ -337,7 +337,9 @@ extern "C" std::size_t fwrite(const void* bytes, std::size_t size, std::size_t c
   // The editor's stream on temp.cfg has no buffer of its own: its bytes go where the file stands.
   const long offset = isFollowed(fd) ? lseek(fd, 0, SEEK_CUR) : 0;
   const std::size_t done = REAL(fwrite)(bytes, size, count, file);
-  if (fd == STDOUT_FILENO && memmem(bytes, size * count, "sucessfully done", 16)) note("said");
+  if (fd == STDOUT_FILENO && (memmem(bytes, size * count, "sucessfully done", 16) ||
+                              memmem(bytes, size * count, " -> ", 4)))
+    note("said");
   noteWrite(fd, offset, bytes, static_cast<long>(done * size));
   return done;
 }

@@ -5,7 +5,8 @@
 // the bytes went), and a change of the folder (a new name, a rename, a removal) is kept only once
 // the folder has been synced; until then any prefix of those changes may be kept, never a later
 // one without the earlier ones. At every such state handling.cfg must hold its old bytes or the
-// complete edit, and from the moment the editor says "Everything sucessfully done", the edit.
+// complete edit, and from the moment the editor says "Everything sucessfully done" (undo: its
+// change lines), the edit.
 #include <sys/stat.h>
 
 #include <fstream>
