@@ -17,26 +17,29 @@ int runList(const Command&) {
   return afterOutput(0);
 }
 
-int runShow(const Command& command) {
+namespace {
+
+// Opens handling.cfg for reading alone and takes the line of the command's vehicle into
+// `record`; says why not and returns false when it cannot.
+bool lookUpNamedVehicle(const Command& command) {
   vehicleName = command.vehicle;
-  if (!openToLook()) return 1;
+  if (!openToLook()) return false;
   const std::string why = takeNamedVehicle();
-  if (!why.empty()) {
-    reportProblem(why);
-    return 1;
-  }
+  if (why.empty()) return true;
+  reportProblem(why);
+  return false;
+}
+
+}  // namespace
+
+int runShow(const Command& command) {
+  if (!lookUpNamedVehicle(command)) return 1;
   std::cout << describeVehicle(record, currentLineNumber);
   return afterOutput(0);
 }
 
 int runGet(const Command& command) {
-  vehicleName = command.vehicle;
-  if (!openToLook()) return 1;
-  const std::string why = takeNamedVehicle();
-  if (!why.empty()) {
-    reportProblem(why);
-    return 1;
-  }
+  if (!lookUpNamedVehicle(command)) return 1;
   for (const std::size_t index : command.fields)
     std::cout << record[index] << '\n';
   return afterOutput(0);

@@ -12,6 +12,7 @@
 #include "flow/run_end.h"
 #include "flow/startup.h"
 #include "flow/state.h"
+#include "handling/exact_lookup.h"
 #include "handling/line_reader.h"
 #include "handling/line_split.h"
 #include "platform/platform.h"
@@ -35,16 +36,9 @@ std::vector<std::string_view> splitLines(std::string_view bytes) {
   return lines;
 }
 
-// The first word of a vehicle line; empty for a marker line or a line without words.
+// The first word of a vehicle line, as the commands count them; empty for any other line.
 std::string_view vehicleOf(std::string_view line) {
-  if (line.empty() || std::string_view(";$&!").find(line[0]) != std::string_view::npos) return {};
-  std::size_t begin = 0;
-  while (begin < line.size() && isFieldSeparator(line[begin]))
-    ++begin;
-  std::size_t end = begin;
-  while (end < line.size() && !isFieldSeparator(line[end]))
-    ++end;
-  return line.substr(begin, end - begin);
+  return isVehicleLine(line) ? firstWord(line) : std::string_view();
 }
 
 // How line `number` of the backup, `restored`, differs from `current`: the values it changes
