@@ -78,12 +78,16 @@ void reportNote(const std::string& text) {
   writeReport("vehicle-editor: " + text + ".\n");
 }
 
+const char* tempFilePath() {
+  return tempElsewhere.empty() ? kTempFileName : tempElsewhere.c_str();
+}
+
 void discardTempFile() {
   if (tempLock == platform::kNoHandle) return;
   // The run is ending: a request to stop now must not race the removal.
   platform::holdStopRequests();
   tempOut.abandon();
-  platform::removeAndClose(kTempFileName, tempLock);
+  platform::removeAndClose(tempFilePath(), tempLock);
   tempLock = platform::kNoHandle;
 }
 
@@ -93,7 +97,7 @@ void abandonOnStopRequest() {
   static const std::string* const after =
       new std::string("; " + std::string(kHandlingFileName) + " was not changed.\n");
   // A request held since start-up began is acted on now.
-  platform::stopOnRequest(tempLock, kTempFileName, "\n", "vehicle-editor: stopped by ",
+  platform::stopOnRequest(tempLock, tempFilePath(), "\n", "vehicle-editor: stopped by ",
                           after->c_str());
 }
 

@@ -58,6 +58,34 @@ void reportNoSavingHere(const std::string& reason) {
   writeReport("vehicle-editor: no change can be saved in this folder: " + reason + ".\n");
 }
 
+// The name the edit is kept under in the user's temporary folder: "handling.cfg.new" for 1,
+// "handling.cfg.new.2" for 2, and so on.
+std::string elsewhereName(const std::string& folder, int number) {
+  std::string name = folder + kHandlingFileName + ".new";
+  if (number > 1) name += "." + std::to_string(number);
+  return name;
+}
+
+// Where nothing can be saved, the edit goes to a new file in a folder the user may write to, so
+// that the finished edit is not lost; a file already there is never touched. Without one, the
+// edit has nowhere to go, as before.
+void createElsewhere() {
+  const std::string folder = platform::userTempFolder();
+  if (folder.empty()) return;
+  for (int number = 1; number <= 999; ++number) {
+    const std::string name = elsewhereName(folder, number);
+    std::FILE* file = nullptr;
+    bool exists = false;
+    std::string ignored;
+    if (platform::createNew(name.c_str(), &file, &tempLock, &exists, &ignored)) {
+      tempOut.attach(file);
+      tempElsewhere = name;
+      return;
+    }
+    if (!exists) return;
+  }
+}
+
 }  // namespace
 
 void startUp() {
@@ -95,6 +123,7 @@ void startUp() {
       break;
     case platform::CreateResult::failed:
       reportNoSavingHere(tempOutError);
+      createElsewhere();
       break;
   }
   abandonOnStopRequest();
