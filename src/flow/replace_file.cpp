@@ -168,6 +168,8 @@ void closeFiles() {
   // are on the disk, may take handling.cfg's place.
   if (tempOut.finish(&error) && tempOut.holdsWritten(tempLock, &error)) {
     if (!tempElsewhere.empty()) {
+      // Said kept, it stays: a request to stop now waits, and no longer removes it.
+      platform::holdStopRequests();
       reportKeptElsewhere();
       return;
     }
