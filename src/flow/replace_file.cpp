@@ -222,6 +222,17 @@ void dropBackupOfKeptFile() {
     platform::removeName(kBackupFileName);
 }
 
+// The edit is complete in the user's temporary folder: where it is, and how to put it in place.
+void reportKeptElsewhere() {
+  const std::string handling = kHandlingFileName;
+  reportNotChanged("could not create " + std::string(kTempFileName) + ": " + tempOutError);
+  reportNote("the edited file was kept as " + tempElsewhere);
+  writeReport("To use it, copy it over " + handling + " in " + platform::currentFolder() +
+              ", as administrator where only an administrator may change that folder (on "
+              "Windows: copy /Y \"" +
+              tempElsewhere + "\" " + handling + " in a console run as administrator there).\n");
+}
+
 }  // namespace
 
 const char* const kNoSavingAdvice =
@@ -245,14 +256,21 @@ void closeFiles() {
   // emptied it and written as many bytes of its own: only the bytes this run wrote, as they
   // are on the disk, may take handling.cfg's place.
   if (tempOut.finish(&error) && tempOut.holdsWritten(tempLock, &error)) {
+    if (!tempElsewhere.empty()) {
+      // Said kept, it stays: a request to stop now waits, and no longer removes it.
+      platform::holdStopRequests();
+      reportKeptElsewhere();
+      return;
+    }
     if (platform::stampOf(tempLock, &tempStamp)) {
       tempComplete = 1;
       return;
     }
     error = platform::lastErrorText();
   }
+  const std::string written = tempFilePath();
   discardTempFile();
-  reportNotChanged("could not write " + std::string(kTempFileName) + ": " + error);
+  reportNotChanged("could not write " + written + ": " + error);
 }
 
 void replaceHandlingFile() {

@@ -85,12 +85,16 @@ void reportNote(const std::string& text) {
   writeReport("vehicle-editor: " + text + ".\n");
 }
 
+const char* tempFilePath() {
+  return tempElsewhere.empty() ? kTempFileName : tempElsewhere.c_str();
+}
+
 void discardTempFile() {
   if (tempLock == platform::kNoHandle) return;
   // The run is ending: a request to stop now must not race the removal.
   platform::holdStopRequests();
   tempOut.abandon();
-  platform::removeAndClose(kTempFileName, tempLock);
+  platform::removeAndClose(tempFilePath(), tempLock);
   tempLock = platform::kNoHandle;
 }
 
@@ -101,7 +105,7 @@ void abandonOnStopRequest() {
       new std::string("; " + std::string(kHandlingFileName) + " was not changed.\n");
   // A request held since start-up began is acted on now.
   // A command's standard output, which a script may log, gets nothing from a stop.
-  platform::stopOnRequest(tempLock, kTempFileName, commandLineEdit != 0 ? "" : "\n",
+  platform::stopOnRequest(tempLock, tempFilePath(), commandLineEdit != 0 ? "" : "\n",
                           "vehicle-editor: stopped by ", after->c_str());
 }
 

@@ -35,8 +35,12 @@ void reportNotChanged(const std::string& why, std::ostream& to = std::cerr);
 // Writes "vehicle-editor: ", `text` and a full stop as a report.
 void reportNote(const std::string& text);
 
-// Closes and removes the temp.cfg this run created and locked; a file of that name that this
-// run did not create (a folder, another program's file) is left alone.
+// The file this run writes its edit to: temp.cfg, or the file in the user's temporary folder
+// that stands in for it (tempElsewhere).
+const char* tempFilePath();
+
+// Closes and removes the temp.cfg this run created and locked (or the file standing in for it); a
+// file of that name that this run did not create (a folder, another program's file) is left alone.
 void discardTempFile();
 
 // Ends the run at once without touching handling.cfg: removes the temp.cfg this run created,

@@ -111,6 +111,34 @@ void reportWaitingEdits() {
               "; or delete " + (one ? "it" : "them") + ".\n");
 }
 
+// The name the edit is kept under in the user's temporary folder: "handling.cfg.new" for 1,
+// "handling.cfg.new.2" for 2, and so on.
+std::string elsewhereName(const std::string& folder, int number) {
+  std::string name = folder + kHandlingFileName + ".new";
+  if (number > 1) name += "." + std::to_string(number);
+  return name;
+}
+
+// Where nothing can be saved, the edit goes to a new file in a folder the user may write to, so
+// that the finished edit is not lost; a file already there is never touched. Without one, the
+// edit has nowhere to go, as before.
+void createElsewhere() {
+  const std::string folder = platform::userTempFolder();
+  if (folder.empty()) return;
+  for (int number = 1; number <= 999; ++number) {
+    const std::string name = elsewhereName(folder, number);
+    std::FILE* file = nullptr;
+    bool exists = false;
+    std::string ignored;
+    if (platform::createNew(name.c_str(), &file, &tempLock, &exists, &ignored)) {
+      tempOut.attach(file);
+      tempElsewhere = name;
+      return;
+    }
+    if (!exists) return;
+  }
+}
+
 }  // namespace
 
 void refuseUtf16File() {
@@ -158,6 +186,8 @@ void startUp() {
     case platform::CreateResult::failed:
       // A command says so itself, in one report, before it reads anything.
       if (commandLineEdit == 0) reportNoSavingHere(tempOutError);
+      // Only the menus' edit, made answer by answer, would be lost: it is kept elsewhere.
+      if (commandLineEdit == 0 && commandLineUndo == kNoUndo) createElsewhere();
       break;
   }
   abandonOnStopRequest();

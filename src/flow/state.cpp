@@ -9,6 +9,7 @@ OutputFile tempOut;
 platform::Handle tempLock = platform::kNoHandle;
 platform::FileStamp tempStamp;
 std::string tempOutError;
+std::string tempElsewhere;
 std::string currentLine;
 std::size_t currentLineNumber = 0;
 std::uint64_t handlingChecksum = 0;

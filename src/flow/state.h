@@ -48,6 +48,10 @@ extern platform::Handle tempLock;
 extern platform::FileStamp tempStamp;
 // Why startUp could not create temp.cfg (empty when it could); read by closeFiles.
 extern std::string tempOutError;
+// Where the edit is written instead when temp.cfg cannot be made here (a folder the user may not
+// change): a new file in the user's temporary folder, held by tempLock and written through
+// tempOut, kept there at the end. Empty otherwise. Set by startUp.
+extern std::string tempElsewhere;
 // The chosen vehicle's line, without its line end; set by lookUpVehicle, read by splitLine and
 // by writeEditedFile, which keeps what the line holds after its 33rd field.
 extern std::string currentLine;

@@ -95,10 +95,10 @@ void letOthersSaveHandlingFile() {
 }
 
 void writeEditedFile() {
-  if (!tempOut.isOpen()) {
-    std::cout << "Couldn't open the temporary file.";
-    return;
-  }
+  // Said also when the edit goes to the user's temporary folder instead: the screens stay as
+  // they are, and the end of the run says where the edit is.
+  if (!tempOut.isOpen() || !tempElsewhere.empty()) std::cout << "Couldn't open the temporary file.";
+  if (!tempOut.isOpen()) return;
   // A copy cannot change; the file itself was looked at when it was made.
   if (handlingCopied == 0) checkUnchanged();
   std::string line = buildRecordLine(record);

@@ -176,6 +176,15 @@ bool keepBackup(const char* path, const char* backup, const char* scratch, std::
 
 // The folder the editor runs in, as the system names it; empty when it cannot be told.
 std::string currentFolder();
+// The folder for this user's temporary files, where the user may write even when the game's
+// folder is closed to them, ending in a separator: on Windows the user's temporary folder, on
+// POSIX $TMPDIR or /tmp. Empty when it cannot be told.
+std::string userTempFolder();
+// Creates `path` as a new empty file, open for writing as `*file` and for reading back through
+// `*handle`; never takes the name of a file or link that is there. False with `*exists` set when
+// the name is taken, otherwise with the system's reason in `error`.
+bool createNew(const char* path, std::FILE** file, Handle* handle, bool* exists,
+               std::string* error);
 // What exchangeNames did.
 enum class ExchangeResult { exchanged, unsupported, failed };
 // Swaps the names `a` and `b` in one atomic step, so that each leads to the file the other led

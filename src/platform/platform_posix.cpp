@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <streambuf>
@@ -539,6 +540,38 @@ std::string currentFolder() {
   if (!::getcwd(folder.data(), folder.size())) return "";
   folder.resize(std::strlen(folder.c_str()));
   return folder;
+}
+
+std::string userTempFolder() {
+  const char* const set = std::getenv("TMPDIR");
+  std::string folder = set && *set == '/' ? set : "/tmp";
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+bool createNew(const char* path, std::FILE** file, Handle* handle, bool* exists,
+               std::string* error) {
+  *exists = false;
+  const int fd = ::open(path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    *exists = errno == EEXIST;
+    *error = lastErrorText();
+    return false;
+  }
+  const int second = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  *file = second < 0 ? nullptr : wrap(fd, "wb", error);
+  if (!*file) {
+    if (second < 0) {
+      *error = lastErrorText();
+      ::close(fd);
+    } else {
+      ::close(second);
+    }
+    ::unlink(path);
+    return false;
+  }
+  *handle = second;
+  return true;
 }
 
 ExchangeResult exchangeNames(const char* a, const char* b, std::string* error) {

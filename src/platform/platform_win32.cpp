@@ -798,6 +798,52 @@ std::string currentFolder() {
   }
 }
 
+std::string userTempFolder() {
+  wchar_t folder[MAX_PATH + 2];
+  const DWORD length = GetTempPathW(MAX_PATH + 2, folder);
+  if (length == 0 || length > MAX_PATH + 1) return std::string();
+  return utf8Of(folder, static_cast<int>(length));
+}
+
+bool createNew(const char* path, std::FILE** file, Handle* handle, bool* exists,
+               std::string* error) {
+  *exists = false;
+  const std::wstring wide = widePath(path);
+  // Others may read it (the user copies it) but not change it while the editor writes it.
+  const HANDLE created =
+      CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (created == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    *exists = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
+    *error = describeWindowsError(code);
+    return false;
+  }
+  HANDLE second = INVALID_HANDLE_VALUE;
+  if (!DuplicateHandle(GetCurrentProcess(), created, GetCurrentProcess(), &second, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS)) {
+    *error = describeWindowsError(GetLastError());
+    deleteOnClose(created);
+    CloseHandle(created);
+    return false;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(created), _O_WRONLY | _O_BINARY);
+  *file = fd < 0 ? nullptr : _fdopen(fd, "wb");
+  if (!*file) {
+    *error = lastErrorText();
+    deleteOnClose(second);
+    CloseHandle(second);
+    if (fd < 0) {
+      CloseHandle(created);
+    } else {
+      _close(fd);
+    }
+    return false;
+  }
+  *handle = reinterpret_cast<Handle>(second);
+  return true;
+}
+
 ExchangeResult exchangeNames(const char*, const char*, std::string*) {
   // Windows swaps no names in one step; the rename by handle puts a file in place.
   return ExchangeResult::unsupported;

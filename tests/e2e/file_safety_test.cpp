@@ -3,6 +3,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -52,12 +53,55 @@ std::string notCreated(const std::string& reason) {
                   "editor as administrator, or copy the game to a folder you may write to.\n");
 }
 
+// The same, when the finished edit was kept as `kept` in the user's temporary folder instead:
+// where it is, and how to put it in place in the game folder `folder`.
+std::string keptElsewhere(const std::string& reason, const std::string& kept,
+                          const std::string& folder) {
+  return reported("vehicle-editor: no change can be saved in this folder: " + reason + ".\n") +
+         reported("vehicle-editor: could not create temp.cfg: " + reason +
+                  "; handling.cfg was not changed.\n") +
+         reported("vehicle-editor: the edited file was kept as " + kept + ".\n") +
+         reported("To use it, copy it over handling.cfg in " + folder +
+                  ", as administrator where only an administrator may change that folder (on "
+                  "Windows: copy /Y \"" +
+                  kept + "\" handling.cfg in a console run as administrator there).\n");
+}
+
+// The file a run's report says the edit was kept as, and where a test reads it: under Wine a
+// file in the Wine prefix's temporary folder (Wine's own setting, not $TMPDIR), "C:\\...".
+std::string keptAs(const std::string& report) {
+  const std::string before = "the edited file was kept as";
+  const std::size_t start = report.find(before);
+  const std::size_t end = report.find(".\nTo use it", start);
+  if (start == std::string::npos || end == std::string::npos) return "";
+  return report.substr(start + before.size() + 1, end - start - before.size() - 1);
+}
+std::string readableAt(std::string kept) {
+  if (!underWine() || kept.rfind("C:\\", 0) != 0) return kept;
+  std::replace(kept.begin(), kept.end(), '\\', '/');
+  return std::string(windowsDir()) + "/../wine-prefix/drive_c" + kept.substr(2);
+}
+
 TEST_F(EditorTest, TempFileThatIsAFolder) {
   fs::create_directory(path("temp.cfg"));
+  fs::create_directory(root_ / "tmp");
+  setenv("TMPDIR", (root_ / "tmp").c_str(), 1);
+  std::string folder = (root_ / "game").string();
+  if (underWine()) {
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    folder = "Z:" + folder;
+  }
   const RunResult result = run(kEdit);
+  const std::string kept =
+      underWine() ? keptAs(result.err) : (root_ / "tmp" / "handling.cfg.new").string();
+  if (underWine()) {
+    EXPECT_NE(kept.find("\\Temp\\handling.cfg.new"), std::string::npos) << kept;
+  }
   expectNoTempFile(result);
-  expectNothingChanged(result, notCreated("Is a directory"), originalFile());
+  expectNothingChanged(result, keptElsewhere("Is a directory", kept, folder), originalFile());
   EXPECT_TRUE(fs::is_directory(path("temp.cfg")));
+  EXPECT_EQ(readFile(readableAt(kept)), fileWithLine(3, kInfernusBrakes));
+  fs::remove(readableAt(kept));
 
   // As in a console, where both streams meet: the warning comes before the banner, and the end
   // report on a line of its own after the last message.
@@ -66,8 +110,10 @@ TEST_F(EditorTest, TempFileThatIsAFolder) {
   RunOptions together{{{"", nullptr, kEdit}}};
   together.limits.appendOutputTo = console;
   run(together);
+  unsetenv("TMPDIR");
   const std::string seen = underWine() ? foldCrLf(readFile(console)) : readFile(console);
-  const std::string warning = notCreated("Is a directory");
+  const std::string warning = keptElsewhere("Is a directory", keptAs(seen), folder);
+  fs::remove(readableAt(keptAs(seen)));
   const std::size_t endReport = warning.find("vehicle-editor: could not create");
   EXPECT_EQ(seen.substr(0, endReport), warning.substr(0, endReport));
   EXPECT_EQ(seen.substr(endReport, kBanner.size()), kBanner);
@@ -222,16 +268,41 @@ TEST_F(EditorTest, ReplacementRefused) {
   EXPECT_EQ(readFile(path("handling.cfg.new.2")), fileWithLine(3, kInfernusBrakes));
 }
 
-// A folder the user may read but not write: temp.cfg cannot be made, nothing is replaced.
+// A folder the user may read but not write: temp.cfg cannot be made, nothing is replaced. The
+// finished edit is kept whole as a new file in the user's temporary folder ($TMPDIR), beside a
+// file of that name that stays untouched, and the end says where and how to put it in place;
+// where that folder is closed too, the edit has nowhere to go.
 TEST_F(EditorTest, ReadOnlyFolder) {
   SKIP_UNDER_WINE("POSIX folder permissions");
   SKIP_UNLESS_ROOT_CAN_DROP_RIGHTS();
   openFoldersToNobody(fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                       fs::perms::others_read | fs::perms::others_exec);
-  const RunResult result = run(asNobody(editorCommand()), RunOptions{{{"", nullptr, kEdit}}});
-  expectNoTempFile(result);
-  expectNothingChanged(result, notCreated("Permission denied"), originalFile());
-  EXPECT_FALSE(exists("temp.cfg"));
+  const fs::path closed = root_ / "closed";
+  const fs::path open = root_ / "open";
+  fs::create_directory(closed);
+  fs::create_directory(open);
+  fs::permissions(open, fs::perms::all);
+  writeFile((open / "handling.cfg.new").string(), "another run's kept edit\r\n");
+  const std::string kept = (open / "handling.cfg.new.2").string();
+  const struct {
+    fs::path temporaryFolder;
+    std::string err;
+  } cases[] = {
+      {closed, notCreated("Permission denied")},
+      {open, keptElsewhere("Permission denied", kept, (root_ / "game").string())},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.temporaryFolder.string());
+    setenv("TMPDIR", c.temporaryFolder.c_str(), 1);
+    const RunResult result = run(asNobody(editorCommand()), RunOptions{{{"", nullptr, kEdit}}});
+    unsetenv("TMPDIR");
+    expectNoTempFile(result);
+    expectNothingChanged(result, c.err, originalFile());
+    EXPECT_FALSE(exists("temp.cfg"));
+  }
+  EXPECT_EQ(readFile((open / "handling.cfg.new").string()), "another run's kept edit\r\n");
+  EXPECT_EQ(readFile(kept), fileWithLine(3, kInfernusBrakes));
+  EXPECT_TRUE(fs::is_empty(closed));
 }
 
 // Another program writes its own handling.cfg while the editor waits: that file is kept. When
