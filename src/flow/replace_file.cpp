@@ -226,11 +226,11 @@ void dropBackupOfKeptFile() {
 void reportKeptElsewhere() {
   const std::string handling = kHandlingFileName;
   reportNotChanged("could not create " + std::string(kTempFileName) + ": " + tempOutError);
-  reportNote("the edited file was kept as " + tempElsewhere);
-  writeReport("To use it, copy it over " + handling + " in " + platform::currentFolder() +
-              ", as administrator where only an administrator may change that folder (on "
-              "Windows: copy /Y \"" +
-              tempElsewhere + "\" " + handling + " in a console run as administrator there).\n");
+  reportNote("the edited file was kept as " + tempElsewhere + "; to use it, copy it over " +
+             handling + " in " + platform::currentFolder() +
+             ", as administrator where only an administrator may change that folder (on "
+             "Windows: copy /Y \"" +
+             tempElsewhere + "\" " + handling + " in a console run as administrator there)");
 }
 
 }  // namespace

@@ -60,8 +60,8 @@ std::string keptElsewhere(const std::string& reason, const std::string& kept,
   return reported("vehicle-editor: no change can be saved in this folder: " + reason + ".\n") +
          reported("vehicle-editor: could not create temp.cfg: " + reason +
                   "; handling.cfg was not changed.\n") +
-         reported("vehicle-editor: the edited file was kept as " + kept + ".\n") +
-         reported("To use it, copy it over handling.cfg in " + folder +
+         reported("vehicle-editor: the edited file was kept as " + kept +
+                  "; to use it, copy it over handling.cfg in " + folder +
                   ", as administrator where only an administrator may change that folder (on "
                   "Windows: copy /Y \"" +
                   kept + "\" handling.cfg in a console run as administrator there).\n");
@@ -72,7 +72,7 @@ std::string keptElsewhere(const std::string& reason, const std::string& kept,
 std::string keptAs(const std::string& report) {
   const std::string before = "the edited file was kept as";
   const std::size_t start = report.find(before);
-  const std::size_t end = report.find(".\nTo use it", start);
+  const std::size_t end = report.find("; to use it", start);
   if (start == std::string::npos || end == std::string::npos) return "";
   return report.substr(start + before.size() + 1, end - start - before.size() - 1);
 }
