@@ -51,7 +51,7 @@ std::string describeVehicle(const HandlingRecord& fields, std::size_t lineNumber
   for (std::size_t index = 1; index < kFieldCount; ++index) {
     std::string code = fieldTable[index].code;
     code.resize(4, ' ');
-    std::string name(displayName(index));
+    std::string name(plainName(index));
     name.resize(40, ' ');
     text += code + name + shown(fields[index]) + "\n";
   }

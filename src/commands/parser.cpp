@@ -167,7 +167,8 @@ Command parseCommand(const std::vector<std::string_view>& arguments, bool ignore
   bool options = true;  // until "--"
   for (std::size_t i = first + 1; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
-    if (!options || argument.empty() || argument[0] != '-') {
+    // A lone "-" is a word: apply's name for standard input.
+    if (!options || argument.empty() || argument[0] != '-' || argument == "-") {
       command.words.emplace_back(argument);
       continue;
     }

@@ -107,6 +107,16 @@ std::string whyNoBackup() {
            " to put back";
   if (!platform::isExistingFile(kBackupFileName))
     return std::string(kBackupFileName) + " is not a file";
+  // No edit keeps such a file: put in place, the game would find no vehicle in it.
+  if (stamp.size == 0)
+    return std::string(kBackupFileName) + " is empty, which undo never puts in place";
+  return {};
+}
+
+// Why the backup's bytes, `restored`, are no file to put back: empty when they are one.
+std::string whyNotPutBack(const std::string& restored) {
+  if (isUtf16Start(restored.substr(0, 2)))
+    return std::string(kBackupFileName) + " " + std::string(kUtf16Advice);
   return {};
 }
 
@@ -301,6 +311,12 @@ bool prepareUndo(bool dryRun, int* status) {
     *status = 1;
     return true;
   }
+  const std::string refused = whyNotPutBack(restored);
+  if (!refused.empty()) {
+    reportNotChanged(refused);
+    *status = 1;
+    return true;
+  }
   std::cout << asDryRun(describeUndo(current, restored));
   *status = 0;
   if (!std::cout.flush()) {
@@ -321,7 +337,8 @@ void runUndo() {
   if (!readFile(kBackupFileName, &restored, &backupStamp, &error))
     abandonRun("could not read " + std::string(kBackupFileName) + ": " + error);
   // The name may have become a link since the run began.
-  const std::string why = whyNoBackup();
+  std::string why = whyNoBackup();
+  if (why.empty()) why = whyNotPutBack(restored);
   if (!why.empty()) abandonRun(why);
   if (tempLock == platform::kNoHandle)
     abandonRun("could not create " + std::string(kTempFileName) + ": " + tempOutError);
@@ -370,7 +387,7 @@ int runUndoCommand(bool dryRun, bool confirm) {
   if (confirm) commandLineUndo = kUndoAfterConfirmation;
   startUp();
   if (!handlingIn.isOpen()) {
-    reportMissingHandlingFile();
+    reportProblem(cannotOpenText());
     return 1;
   }
   runUndo();

@@ -67,20 +67,13 @@ int afterOutput(int status) {
   return 1;
 }
 
-std::string_view displayName(std::size_t index) {
-  std::string_view name = fieldTable[index].displayName;
-  while (!name.empty() && name.back() == ' ')
-    name.remove_suffix(1);
-  return name;
-}
-
 std::string shown(std::string_view text) {
   return text.empty() ? "\"\"" : std::string(text);
 }
 
 std::string changeLine(std::string_view vehicle, std::size_t index, std::string_view oldText,
                        std::string_view newText) {
-  std::string line = std::string(vehicle) + ": " + std::string(displayName(index)) + " " +
+  std::string line = std::string(vehicle) + ": " + std::string(plainName(index)) + " " +
                      shown(oldText) + " -> " + shown(newText);
   if (oldText == newText) line += " (unchanged)";
   return line + "\n";

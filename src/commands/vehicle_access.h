@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "editing/field_table.h"
 #include "handling/handling_record.h"
 
 // Writes "vehicle-editor: `what`." as a report.
@@ -33,9 +34,6 @@ std::string takeNamedVehicle();
 // The status of a command once its output has been handed on: 1 when it could not be written
 // (a full disk, a file size limit), else `status`.
 int afterOutput(int status);
-
-// The name the commands show for a field: the field table's, without the blank that ends one.
-std::string_view displayName(std::size_t index);
 
 // A field's text as the commands show it: an empty field as "".
 std::string shown(std::string_view text);

@@ -23,22 +23,6 @@ namespace {
 
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 
-// Why the edited record would not read back as edited: a value after a column the line lacks
-// (an empty field) would land in that column when the line is split again. Empty when it reads
-// back.
-std::string columnsThatWouldShift(const HandlingRecord& edited) {
-  for (std::size_t index = 1; index + 1 < kFieldCount; ++index) {
-    if (!edited[index].empty()) continue;
-    for (std::size_t later = index + 1; later < kFieldCount; ++later) {
-      if (!edited[later].empty())
-        return "the line of " + edited[0] + " has no column " + std::string(displayName(index)) +
-               ", so " + std::string(displayName(later)) + " would land in another column";
-    }
-    break;
-  }
-  return {};
-}
-
 // Makes `edit` on `fields`; returns its change lines.
 std::string applyEdit(const VehicleEdit& edit, HandlingRecord& fields) {
   std::string listing;

@@ -57,3 +57,16 @@ std::string misfitText(std::size_t index, std::string_view what) {
   return std::string(what) + " does not fit " + std::string(plainName(index)) + ", which takes " +
          expectedForm(fieldTable[index].kind);
 }
+
+std::string columnsThatWouldShift(const HandlingRecord& edited) {
+  for (std::size_t index = 1; index + 1 < kFieldCount; ++index) {
+    if (!edited[index].empty()) continue;
+    for (std::size_t later = index + 1; later < kFieldCount; ++later) {
+      if (!edited[later].empty())
+        return "the line of " + edited[0] + " has no column " + std::string(plainName(index)) +
+               ", so " + std::string(plainName(later)) + " would land in another column";
+    }
+    break;
+  }
+  return {};
+}

@@ -15,6 +15,10 @@ void editRecord() {
   } else {
     editOneValue();
   }
+  // The design writes the record as it is; the note says which value the game will read in
+  // another column, while the run can still be abandoned with nothing changed.
+  const std::string shift = columnsThatWouldShift(record);
+  if (!shift.empty()) writeNote(shift + "; it is written all the same");
 }
 
 void editOneValue() {

@@ -1164,11 +1164,31 @@ TEST_F(EditorTest, UndoUnderAttack) {
        [&] { fs::remove(path("handling.cfg")); },
        {"undo"},
        {},
-       "vehicle-editor: it looked for handling.cfg in " + root_.string() +
-           "/game.\nStart the editor in the folder that holds handling.cfg.\n",
+       "vehicle-editor: could not open handling.cfg in " + root_.string() +
+           "/game; start the editor in the folder that holds handling.cfg.\n",
        1,
        "",
        originalFile()},
+      // No edit keeps such a backup: put back, the game would find no vehicle.
+      {"an empty backup",
+       nullptr,
+       [&] { writeFile(path("handling.cfg.bak"), ""); },
+       {"undo"},
+       {},
+       "vehicle-editor: handling.cfg.bak is empty, which undo never puts in place" + notChanged,
+       1,
+       edited,
+       ""},
+      {"a backup saved as UTF-16",
+       nullptr,
+       [&] { writeFile(path("handling.cfg.bak"), std::string("\xFF\xFER\0U\0", 6)); },
+       {"undo"},
+       {},
+       "vehicle-editor: handling.cfg.bak is UTF-16 (\"Unicode\"); save it as ANSI or UTF-8" +
+           notChanged,
+       1,
+       edited,
+       std::string("\xFF\xFER\0U\0", 6)},
       {"undo >> handling.cfg",
        nullptr,
        nullptr,
@@ -1249,6 +1269,10 @@ TEST_F(EditorTest, UndoUnderAttack) {
     unsetenv("LD_PRELOAD");
     EXPECT_EQ(result.err, reported(c.err));
     EXPECT_EQ(result.exitStatus, c.exitStatus);
+    // Standard output tells only of an undo that was done.
+    if (c.exitStatus != 0) {
+      EXPECT_EQ(result.out, "");
+    }
     EXPECT_EQ(exists("handling.cfg"), !c.handlingAfter.empty());
     if (!c.handlingAfter.empty()) {
       EXPECT_EQ(readFile(path("handling.cfg")), c.handlingAfter);

@@ -158,7 +158,9 @@ const Scenario kScenarios[] = {
          "\r\n",
      originalFile() + "\r\nTANK 1.0 ZZZ",
      note("\"ZZZ\" was found inside line 9, the line of TANK") +
-         note("line 9 is taken; TANK also begins line 7")},
+         note("line 9 is taken; TANK also begins line 7") +
+         note("the line of TANK has no column Dimensions.y, so fCollisionDamageMultiplier would "
+              "land in another column; it is written all the same")},
     {"credits first, then cancel to menu still writes", "5 1 INFERNUS R 2.5 0 1 0",
      kFirstMenu + kCredits + kMainMenu + kChoice + kAskManual + kVehicle + kValueIntro + kValue +
          changing("fBrakeDeceleration", "9.0") + kAfterEditMenu + kChoice + kFinalMenu + kChoice +

@@ -84,6 +84,7 @@ const Taken kTaken[] = {
     {{"set", "--wait", "0", "BIKE", "R=1"}, "set", "BIKE", false, false},
     {{"preset", "rhino", "TANK", "--wait", "3600"}, "preset", "TANK", false, false},
     {{"apply", "--force", "--dry-run", "edits.txt"}, "apply", "", true, true},
+    {{"apply", "-"}, "apply", "", false, false},
     {{"-C", "game", "show", "TANK"}, "show", "TANK", false, false},
     {{"-C", "game", "-C", "sub"}, nullptr, "", false, false},
     // After "--" every argument is a word, one that begins with "-" too.
