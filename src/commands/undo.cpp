@@ -170,20 +170,6 @@ Swap swapWithBackup(const platform::FileStamp& backupStamp, std::string* error) 
   return back ? Swap::changed : Swap::stuck;
 }
 
-// Gives the file this run wrote, held by tempLock, the first free kept name; false with the
-// reason in `error`.
-bool keepUnderFreeName(std::string* name, std::string* error) {
-  for (int number = 1; number <= kKeptNames; ++number) {
-    *name = keptEditName(number);
-    bool exists = false;
-    if (platform::renameFile(tempLock, kTempFileName, name->c_str(), false, &exists, error))
-      return true;
-    if (!exists) return false;
-  }
-  *error = "every name up to " + *name + " is taken";
-  return false;
-}
-
 // Says that the backup is back: for the undo command the lines of what changed, and only now,
 // so that standard output never tells of a change that was not made; after a dropped backup,
 // whose changes were shown before the question, as the menus end.
@@ -212,7 +198,7 @@ void replaceWithCopy(const std::string& restored, const platform::FileStamp& bac
   platform::copyOwnerAndPermissions(kBackupFileName, tempLock);
   std::string kept;
   std::string error;
-  if (!keepUnderFreeName(&kept, &error)) {
+  if (!keepTempFileAs(tempLock, ".new", &kept, &error)) {
     discardTempFile();
     reportNotChanged("could not keep a copy of " + std::string(kBackupFileName) + ": " + error);
     return;

@@ -22,19 +22,6 @@ std::string keptEditName(int number) {
   return keptName(".new", number);
 }
 
-namespace {
-
-void reportDeletionFailure(const std::string& reason) {
-  // The menus' lines: a command says what became of its edit in one report of its own.
-  if (commandLineEdit != 0) return;
-  std::cout.flush();
-  std::cerr << "\nError deleting config.cfg: " << reason << '\n';
-  std::cout << '\n';
-}
-
-// Gives the file named temp.cfg (held by `handle`, or kNoHandle) the first free name of
-// handling.cfg + `ending`, .2, .3, ...: no start-up empties those, and an earlier kept file is
-// never overwritten. True with that name in `kept`; false with the reason in `error`.
 bool keepTempFileAs(platform::Handle handle, const char* ending, std::string* kept,
                     std::string* error) {
   for (int number = 1; number <= kKeptNames; ++number) {
@@ -46,6 +33,16 @@ bool keepTempFileAs(platform::Handle handle, const char* ending, std::string* ke
     if (number == kKeptNames) *error = "every name up to " + *kept + " is taken";
   }
   return false;
+}
+
+namespace {
+
+void reportDeletionFailure(const std::string& reason) {
+  // The menus' lines: a command says what became of its edit in one report of its own.
+  if (commandLineEdit != 0) return;
+  std::cout.flush();
+  std::cerr << "\nError deleting config.cfg: " << reason << '\n';
+  std::cout << '\n';
 }
 
 // Puts the edited file under handling.cfg.new (or the next free name). `heldOpen`: another

@@ -2,11 +2,19 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 // The names an edit that could not replace handling.cfg is kept under, tried in this order:
 // keptEditName(1) is "handling.cfg.new", keptEditName(2) "handling.cfg.new.2", and so on up to
 // kKeptNames. No start-up empties those, and no run overwrites one.
 inline constexpr int kKeptNames = 999;
 std::string keptEditName(int number);
+
+// Gives the file named temp.cfg (held by `handle`, or kNoHandle) the first free name of
+// handling.cfg + `ending`, .2, .3, ...: no start-up empties those, and an earlier kept file is
+// never overwritten. True with that name in `kept`; false with the reason in `error`.
+bool keepTempFileAs(platform::Handle handle, const char* ending, std::string* kept,
+                    std::string* error);
 
 // Closes handling.cfg, and finishes temp.cfg: flushed, on disk, closed and read back. When
 // temp.cfg could not be created or written in full, or does not hold exactly the bytes this run

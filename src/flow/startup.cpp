@@ -111,22 +111,15 @@ void reportWaitingEdits() {
               "; or delete " + (one ? "it" : "them") + ".\n");
 }
 
-// The name the edit is kept under in the user's temporary folder: "handling.cfg.new" for 1,
-// "handling.cfg.new.2" for 2, and so on.
-std::string elsewhereName(const std::string& folder, int number) {
-  std::string name = folder + kHandlingFileName + ".new";
-  if (number > 1) name += "." + std::to_string(number);
-  return name;
-}
-
 // Where nothing can be saved, the edit goes to a new file in a folder the user may write to, so
 // that the finished edit is not lost; a file already there is never touched. Without one, the
 // edit has nowhere to go, as before.
 void createElsewhere() {
   const std::string folder = platform::userTempFolder();
   if (folder.empty()) return;
-  for (int number = 1; number <= 999; ++number) {
-    const std::string name = elsewhereName(folder, number);
+  // The names of an edit kept in the game folder, in the user's temporary folder.
+  for (int number = 1; number <= kKeptNames; ++number) {
+    const std::string name = folder + keptEditName(number);
     std::FILE* file = nullptr;
     bool exists = false;
     std::string ignored;
